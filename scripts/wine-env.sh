@@ -1,0 +1,35 @@
+# Sourced: the quiet Wine prefix this tree's programs and tests run in.
+# KORVANE_WINEPREFIX overrides where it lives.
+korvane_root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+export WINEPREFIX="${KORVANE_WINEPREFIX:-$korvane_root/build/wineprefix}"
+export WINEARCH=win64
+export WINEDEBUG="${WINEDEBUG:--all}"
+# No .NET or Gecko installers: their download prompts would stall every start.
+export WINEDLLOVERRIDES="mscoree,mshtml="
+
+# Creates the prefix once: Wine draws the window captions itself (no window
+# manager runs under Xvfb), so windows close at once and keys work.
+korvane_prepare_prefix() {
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    mkdir -p "$WINEPREFIX"
+    wine wineboot --init >/dev/null 2>&1
+  fi
+  if [ ! -f "$WINEPREFIX/.korvane-configured" ]; then
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1
+    wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f \
+      >/dev/null 2>&1
+    touch "$WINEPREFIX/.korvane-configured"
+  fi
+}
+
+# One persistent wineserver for a whole run: without it each wine process pays
+# the server's linger, and services it spawns hold CTest's output pipe open.
+korvane_start_wineserver() {
+  wineserver -p
+  wine wineboot >/dev/null 2>&1 || true
+}
+
+korvane_stop_wineserver() {
+  wineserver -k 2>/dev/null || true
+}

@@ -1,0 +1,49 @@
+#include "listbox/list_box_ch.h"
+
+CListBoxCH::CListBoxCH()
+    : m_selBackColor(RGB(0, 0, 200)),
+      m_backColor(::GetSysColor(COLOR_WINDOW)),
+      m_selTextColor(RGB(255, 255, 255)),
+      m_drawSeparator(TRUE) {}
+
+CListBoxCH::~CListBoxCH() {
+    // The records go before the window is let go, as the rows that point at
+    // them may still be asked to draw until then.
+    m_items.clear();
+    Detach();
+}
+
+void CListBoxCH::PreSubclassWindow() { m_chosenIndex = -1; }
+
+void CListBoxCH::AddItem(const char* text, HICON icon) {
+    m_items.push_back(std::make_unique<CExtItem>(text, icon));
+    // The list box asks for the row's size (MeasureItem) while inserting it.
+    const int row = InsertString(0, "");
+    if (row == LB_ERR || row == LB_ERRSPACE) return;  // the record stays owned here
+    SetItemDataPtr(row, m_items.back().get());
+}
+
+void CListBoxCH::RemoveAllItems() {
+    ResetContent();
+    m_items.clear();
+}
+
+void CListBoxCH::ClearChoice() {
+    m_chosenIndex = -1;
+    SetCurSel(-1);
+    RepaintChoice();
+}
+
+void CListBoxCH::RepaintChoice() {
+    if (!m_lastRepaintedIndex) m_lastRepaintedIndex = m_chosenIndex;
+    if (*m_lastRepaintedIndex == m_chosenIndex) return;
+    InvalidateRow(*m_lastRepaintedIndex);
+    InvalidateRow(m_chosenIndex);
+    m_lastRepaintedIndex = m_chosenIndex;
+}
+
+void CListBoxCH::InvalidateRow(int index) const {
+    RECT rect;
+    if (index < 0 || index >= GetCount() || GetItemRect(index, &rect) == LB_ERR) return;
+    InvalidateRect(&rect, TRUE);
+}

@@ -1,0 +1,60 @@
+// CListBoxCH: the owner-drawn drive list. It owns the row records, keeps them
+// in step with the list box's rows (newest first), draws them, and remembers
+// the row the user last chose.
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "listbox/ext_item.h"
+#include "platform/framework/list_box.h"
+
+class CListBoxCH : public CListBox {
+public:
+    static constexpr int kRowHeight = 40;
+    static constexpr int kRowWidth = 100;
+    static constexpr int kTextIndent = 40;
+
+    CListBoxCH();
+    ~CListBoxCH() override;
+
+    // Adds a row in front of every row already shown: with n rows, row r
+    // shows the (n - 1 - r)-th record added.
+    void AddItem(const char* text, HICON icon);
+    void RemoveAllItems();
+    // Leaves no row chosen and none selected.
+    void ClearChoice();
+    void RepaintChoice();
+
+    void DrawItem(DRAWITEMSTRUCT* drawItem) override;
+    void MeasureItem(MEASUREITEMSTRUCT* measureItem) override;
+    int CompareItem(COMPAREITEMSTRUCT* compareItem) override;
+    int VKeyToItem(UINT key, UINT caretIndex) override;
+    void OnLButtonUp(UINT flags, POINT point);
+    void OnSelChange();
+
+    MessageMap GetMessageMap() const override;
+
+    size_t RecordCount() const { return m_items.size(); }
+
+    std::vector<std::unique_ptr<CExtItem>> m_items;
+    const COLORREF m_selBackColor;
+    const COLORREF m_backColor;
+    const COLORREF m_selTextColor;
+    const BOOL m_drawSeparator;
+    int m_chosenIndex = -1;
+
+protected:
+    void PreSubclassWindow() override;
+
+private:
+    void DrawNormalLook(HDC dc, const RECT& row, const CExtItem& item) const;
+    void DrawSelectedLook(HDC dc, const RECT& row, const CExtItem& item) const;
+    void DrawRowText(HDC dc, const RECT& row, const CExtItem& item) const;
+    void InvalidateRow(int index) const;
+    void ChooseRow(int index);
+
+    // The row RepaintChoice last repainted; none before its first run.
+    std::optional<int> m_lastRepaintedIndex;
+};

@@ -1,0 +1,87 @@
+#include "platform/win32/real_system_api.h"
+
+HANDLE RealSystemApi::CreateToolhelp32Snapshot(DWORD flags, DWORD processId) {
+    return ::CreateToolhelp32Snapshot(flags, processId);
+}
+
+BOOL RealSystemApi::Process32First(HANDLE snapshot, PROCESSENTRY32* entry) {
+    return ::Process32First(snapshot, entry);
+}
+
+BOOL RealSystemApi::Process32Next(HANDLE snapshot, PROCESSENTRY32* entry) {
+    return ::Process32Next(snapshot, entry);
+}
+
+HANDLE RealSystemApi::OpenProcess(DWORD access, BOOL inherit, DWORD processId) {
+    return ::OpenProcess(access, inherit, processId);
+}
+
+BOOL RealSystemApi::TerminateProcess(HANDLE process, UINT exitCode) {
+    return ::TerminateProcess(process, exitCode);
+}
+
+BOOL RealSystemApi::CloseHandle(HANDLE handle) { return ::CloseHandle(handle); }
+
+void RealSystemApi::Sleep(DWORD milliseconds) { ::Sleep(milliseconds); }
+
+DWORD RealSystemApi::GetCurrentProcessId() { return ::GetCurrentProcessId(); }
+
+void RealSystemApi::ExitProcess(UINT exitCode) { ::ExitProcess(exitCode); }
+
+LPSTR RealSystemApi::GetCommandLineA() { return ::GetCommandLineA(); }
+
+DWORD RealSystemApi::GetModuleFileNameA(HMODULE module, LPSTR fileName, DWORD size) {
+    return ::GetModuleFileNameA(module, fileName, size);
+}
+
+HRESULT RealSystemApi::SHGetSpecialFolderLocation(HWND owner, int folder,
+                                                  PIDLIST_ABSOLUTE* pidl) {
+    return ::SHGetSpecialFolderLocation(owner, folder, pidl);
+}
+
+BOOL RealSystemApi::SHGetPathFromIDListA(PCIDLIST_ABSOLUTE pidl, LPSTR path) {
+    return ::SHGetPathFromIDListA(pidl, path);
+}
+
+void RealSystemApi::CoTaskMemFree(void* memory) { ::CoTaskMemFree(memory); }
+
+HRESULT RealSystemApi::CoCreateInstance(REFCLSID clsid, IUnknown* outer, DWORD context,
+                                        REFIID iid, void** object) {
+    return ::CoCreateInstance(clsid, outer, context, iid, object);
+}
+
+HANDLE RealSystemApi::FindFirstFileA(LPCSTR fileName, WIN32_FIND_DATAA* findData) {
+    return ::FindFirstFileA(fileName, findData);
+}
+
+BOOL RealSystemApi::FindClose(HANDLE search) { return ::FindClose(search); }
+
+DWORD RealSystemApi::GetLastError() { return ::GetLastError(); }
+
+BOOL RealSystemApi::DeleteFileA(LPCSTR fileName) { return ::DeleteFileA(fileName); }
+
+HINSTANCE RealSystemApi::ShellExecuteA(HWND owner, LPCSTR verb, LPCSTR file, LPCSTR parameters,
+                                       LPCSTR directory, INT showCommand) {
+    return ::ShellExecuteA(owner, verb, file, parameters, directory, showCommand);
+}
+
+BOOL RealSystemApi::Shell_NotifyIconA(DWORD message, NOTIFYICONDATAA* data) {
+    return ::Shell_NotifyIconA(message, data);
+}
+
+int RealSystemApi::MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
+    return ::MessageBoxA(owner, text, caption, type);
+}
+
+BOOL RealSystemApi::TrackPopupMenu(HMENU menu, UINT flags, int x, int y, int reserved,
+                                   HWND owner, const RECT* exclude) {
+    return ::TrackPopupMenu(menu, flags, x, y, reserved, owner, exclude);
+}
+
+BOOL RealSystemApi::GetCursorPos(POINT* point) { return ::GetCursorPos(point); }
+
+UINT_PTR RealSystemApi::SetTimer(HWND window, UINT_PTR id, UINT elapse, TIMERPROC callback) {
+    return ::SetTimer(window, id, elapse, callback);
+}
+
+BOOL RealSystemApi::KillTimer(HWND window, UINT_PTR id) { return ::KillTimer(window, id); }
