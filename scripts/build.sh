@@ -3,5 +3,5 @@
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 preset="${1:-x86_64}"
-cmake --preset "$preset" >/dev/null
+cmake --preset "$preset" | grep -v "^--" || true
 cmake --build --preset "$preset"

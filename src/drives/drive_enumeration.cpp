@@ -54,12 +54,14 @@ struct InterfaceDetail {
     DEVINST devInst = 0;
 };
 
+// The buffer is the caller's, kept until the disk is done.
 std::optional<InterfaceDetail> ReadInterfaceDetail(DeviceApi& api, HDEVINFO set,
-                                                   SP_DEVICE_INTERFACE_DATA* interfaceData) {
+                                                   SP_DEVICE_INTERFACE_DATA* interfaceData,
+                                                   ScopedHeapBuffer& memory) {
     DWORD required = 0;
     api.SetupDiGetDeviceInterfaceDetailA(set, interfaceData, nullptr, 0, &required, nullptr);
     if (required == 0 || required < sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_A)) return std::nullopt;
-    ScopedHeapBuffer memory(api, api.HeapAlloc(api.GetProcessHeap(), HEAP_ZERO_MEMORY, required));
+    memory.reset(api.HeapAlloc(api.GetProcessHeap(), HEAP_ZERO_MEMORY, required));
     if (!memory.valid()) return std::nullopt;
     auto* detail = static_cast<SP_DEVICE_INTERFACE_DETAIL_DATA_A*>(memory.get());
     // cbSize is the fixed part of the record, not the buffer's size.
@@ -201,7 +203,9 @@ MemberOutcome ExamineMember(DeviceApi& api, HDEVINFO set, SP_DEVINFO_DATA* membe
                                          &interfaceData)) {
         return MemberOutcome::EndOfInterfaces;
     }
-    const std::optional<InterfaceDetail> detail = ReadInterfaceDetail(api, set, &interfaceData);
+    ScopedHeapBuffer detailMemory(api, nullptr);
+    const std::optional<InterfaceDetail> detail =
+        ReadInterfaceDetail(api, set, &interfaceData, detailMemory);
     if (!detail) return MemberOutcome::Skipped;
     bool opened = false;
     const std::optional<DWORD> diskNumber = ReadDiskNumber(api, detail->devicePath, &opened);

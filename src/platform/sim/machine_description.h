@@ -1,0 +1,74 @@
+// What a simulated machine has attached: its disks, their volumes and the
+// faults planned for it, built from code in tests or read from the JSON
+// format of docs/simulated-machine.md.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/sim/fault_plan.h"
+#include "platform/windows_headers.h"
+
+// What a request to eject or remove the disk's device does.
+enum class EjectBehaviour {
+    Granted,  // the disk and its volumes leave the machine
+    Vetoed,   // CR_REMOVE_VETOED, the disk stays
+    Stays,    // CR_SUCCESS, but the disk stays attached
+};
+
+struct SimDisk {
+    DEVINST devInst = 0;  // 0 models a broken device node
+    DEVINST parent = 0;   // the device that carries the disk (the USB device)
+    ULONG parentStatus = DN_REMOVABLE | DN_STARTED | DN_DRIVER_LOADED;
+    std::string enumerator = "USBSTOR";
+    std::optional<std::string> friendlyName;  // empty: the property cannot be read
+    bool hasInterface = true;
+    std::string interfacePath;  // empty: one is made up from the enumerator and disk number
+    DWORD diskNumber = 0;
+    bool openable = true;
+    bool deviceNumberReadable = true;
+    bool parentLookupFails = false;
+    bool parentStatusFails = false;
+    EjectBehaviour eject = EjectBehaviour::Granted;
+};
+
+struct SimVolume {
+    std::string guidPath;                 // \\?\Volume{...}\ with the trailing backslash
+    std::optional<std::string> label;     // empty: the label cannot be read
+    std::vector<std::string> mountPaths;  // "E:\" or a folder "C:\mnt\stick\"
+    std::optional<DWORD> diskNumber;      // of the first extent; empty: on no disk
+    DWORD extentCount = 1;
+    ULONGLONG freeBytes = 0;
+    std::optional<ULONGLONG> availableBytes;  // to the caller; the free bytes when empty
+    ULONGLONG totalBytes = 0;
+    bool freeSpaceFails = false;
+    bool openable = true;
+};
+
+struct MachineDescription {
+    std::vector<SimDisk> disks;      // the SetupAPI member order
+    std::vector<SimVolume> volumes;  // the volume search order
+    FaultPlan faults;
+};
+
+// Throw std::runtime_error naming the place and the problem for malformed
+// JSON, a wrong type, an unknown key or a machine that cannot exist.
+MachineDescription ParseMachineDescription(std::string_view json);
+MachineDescription ReadMachineDescriptionFile(const std::string& path);
+
+// Throws std::runtime_error when two things would answer to the same name
+// (device node, disk number, interface path, volume path, mount path) or a
+// path has a form Windows never gives.
+void ValidateMachine(const std::vector<SimDisk>& disks, const std::vector<SimVolume>& volumes);
+
+// A USB disk with made-up but consistent node numbers and interface path:
+// device node 0x100 * (diskNumber + 1) + 1 under parent 0x100 * (diskNumber + 1).
+SimDisk MakeUsbDisk(DWORD diskNumber, std::string friendlyName);
+// A one-extent volume on the disk, mounted at `mountPath`, with a GUID path
+// made up from the disk number and the mount path.
+SimVolume MakeVolume(DWORD diskNumber, std::string mountPath, std::optional<std::string> label);
+
+// The interface path a disk without one is given.
+std::string MadeUpInterfacePath(const SimDisk& disk);

@@ -1,0 +1,41 @@
+// A real dialog from the main window's template with the drive list bound to
+// its list box and a drive table beside it: what RefreshDriveList works on,
+// without the rest of the main window.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "drives/drive_table.h"
+#include "listbox/list_box_ch.h"
+#include "platform/framework/dialog.h"
+#include "res/resource.h"
+
+class DriveListHost : public CDialog {
+public:
+    DriveListHost() : CDialog(IDD_KORVANE_SAFE_EJECT_DIALOG) {
+        Create(IDD_KORVANE_SAFE_EJECT_DIALOG, nullptr);
+    }
+
+    // The row records in list order, row 0 first.
+    std::vector<std::string> RowTexts() const {
+        std::vector<std::string> texts;
+        for (int row = 0; row < list.GetCount(); ++row) {
+            texts.push_back(static_cast<const CExtItem*>(list.GetItemDataPtr(row))->m_text);
+        }
+        return texts;
+    }
+    HICON RowIcon(int row) const {
+        return static_cast<const CExtItem*>(list.GetItemDataPtr(row))->m_icon;
+    }
+
+    CListBoxCH list;
+    DriveTable table;
+
+protected:
+    void DoDataExchange() override { DDX_Control(IDC_DRIVE_LIST, list); }
+};
+
+inline HICON ProgramIcon(int id) {
+    return ::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id));
+}

@@ -1,0 +1,95 @@
+// A SystemApi for tests: records every call as text and answers from what the
+// test set up (processes, message-box answers, the Startup folder, ...).
+#pragma once
+
+#include <functional>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/system_api.h"
+
+// Thrown by ExitProcess so a test can see the program end without ending.
+struct ProcessExit {
+    UINT exitCode;
+};
+
+class RecordingSystemApi : public SystemApi {
+public:
+    struct Process {
+        DWORD id;
+        std::string exeName;
+    };
+
+    // What the fake answers; tests set these before the code under test runs.
+    std::vector<Process> processes;
+    bool snapshotFails = false;
+    bool firstProcessFails = false;
+    std::set<DWORD> unopenableProcesses;
+    DWORD currentProcessId = 100;
+    std::string commandLine = "\"C:\\Program Files\\Korvane\\Korvane_Safe_Eject.exe\"";
+    std::string modulePath = "C:\\Program Files\\Korvane\\Korvane_Safe_Eject.exe";
+    std::string startupFolder = "C:\\users\\tester\\Start Menu\\Programs\\StartUp";
+    bool startupFolderKnown = true;
+    std::set<std::string> existingFiles;
+    std::map<std::string, DWORD> findFirstFileErrors;  // path -> error instead of a search
+    bool deleteFails = false;
+    std::function<HRESULT(REFCLSID, REFIID, void**)> createInstance;
+    bool notifyIconFails = false;
+    int messageBoxAnswer = IDOK;
+    std::function<void()> duringMessageBox;  // runs while the box is "open"
+    UINT_PTR setTimerResult = 1;
+    POINT cursor{0, 0};
+
+    // What happened.
+    std::vector<std::string> calls;
+    std::vector<DWORD> terminated;
+    std::vector<std::string> messageBoxes;  // "caption|text|style"
+    std::vector<std::string> deletedFiles;
+    std::vector<DWORD> sleeps;
+    int openHandles = 0;
+    std::vector<NOTIFYICONDATAA> notifyIconRecords;
+
+    size_t CountCalls(const std::string& prefix) const;
+
+    HANDLE CreateToolhelp32Snapshot(DWORD flags, DWORD processId) override;
+    BOOL Process32First(HANDLE snapshot, PROCESSENTRY32* entry) override;
+    BOOL Process32Next(HANDLE snapshot, PROCESSENTRY32* entry) override;
+    HANDLE OpenProcess(DWORD access, BOOL inherit, DWORD processId) override;
+    BOOL TerminateProcess(HANDLE process, UINT exitCode) override;
+    BOOL CloseHandle(HANDLE handle) override;
+    void Sleep(DWORD milliseconds) override;
+    DWORD GetCurrentProcessId() override;
+    [[noreturn]] void ExitProcess(UINT exitCode) override;
+    LPSTR GetCommandLineA() override;
+    DWORD GetModuleFileNameA(HMODULE module, LPSTR fileName, DWORD size) override;
+    HRESULT SHGetSpecialFolderLocation(HWND owner, int folder, PIDLIST_ABSOLUTE* pidl) override;
+    BOOL SHGetPathFromIDListA(PCIDLIST_ABSOLUTE pidl, LPSTR path) override;
+    void CoTaskMemFree(void* memory) override;
+    HRESULT CoCreateInstance(REFCLSID clsid, IUnknown* outer, DWORD context, REFIID iid,
+                             void** object) override;
+    HANDLE FindFirstFileA(LPCSTR fileName, WIN32_FIND_DATAA* findData) override;
+    BOOL FindClose(HANDLE search) override;
+    DWORD GetLastError() override;
+    BOOL DeleteFileA(LPCSTR fileName) override;
+    HINSTANCE ShellExecuteA(HWND owner, LPCSTR verb, LPCSTR file, LPCSTR parameters,
+                            LPCSTR directory, INT showCommand) override;
+    BOOL Shell_NotifyIconA(DWORD message, NOTIFYICONDATAA* data) override;
+    int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) override;
+    BOOL TrackPopupMenu(HMENU menu, UINT flags, int x, int y, int reserved, HWND owner,
+                        const RECT* exclude) override;
+    BOOL GetCursorPos(POINT* point) override;
+    UINT_PTR SetTimer(HWND window, UINT_PTR id, UINT elapse, TIMERPROC callback) override;
+    BOOL KillTimer(HWND window, UINT_PTR id) override;
+
+private:
+    void Record(std::string call) { calls.push_back(std::move(call)); }
+    HANDLE NewHandle();
+
+    size_t m_nextProcess = 0;
+    DWORD m_lastError = 0;
+    uintptr_t m_nextHandle = 0x5000;
+    ITEMIDLIST m_folderId{};
+    std::map<HANDLE, DWORD> m_processOfHandle;
+};
