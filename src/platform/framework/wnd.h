@@ -27,6 +27,7 @@ public:
         return ::InvalidateRect(m_hWnd, rect, erase);
     }
     std::string GetWindowText() const;
+    BOOL DestroyWindow() { return m_hWnd != nullptr && ::DestroyWindow(m_hWnd); }
 
     // Takes over an existing window: messages reach this object's table first
     // and the window's own procedure afterwards (through Default()).

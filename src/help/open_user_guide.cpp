@@ -1,0 +1,19 @@
+// Help > User Guide: every use opens another guide window.
+#include <memory>
+
+#include "app/main_dialog.h"
+#include "help/help_dialog.h"
+#include "res/resource.h"
+
+void CKorvane_Safe_EjectDlg::OpenUserGuide() {
+    auto guide = std::make_unique<HelpDialog>(this);
+    // The desktop as parent makes the guide a top-level window of its own,
+    // owned by none: it stays when the main window goes to the tray. A window
+    // that could not be made (no browser) has destroyed itself already.
+    if (!guide->Create(IDD_USER_GUIDE, ::GetDesktopWindow()) || guide->GetSafeHwnd() == nullptr) {
+        return;
+    }
+    // From here the window owns the object and deletes it when it closes.
+    m_pHelpDialog = guide.release();
+    m_pHelpDialog->ShowWindow(SW_SHOW);
+}

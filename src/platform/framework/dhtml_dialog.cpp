@@ -1,0 +1,161 @@
+#include "platform/framework/dhtml_dialog.h"
+
+#include <algorithm>
+#include <cwchar>
+
+#include "platform/framework/browser_control.h"
+#include "platform/framework/element_events.h"
+
+namespace {
+
+constexpr UINT_PTR kLifetimeSubclassId = 1;
+
+// Asks a modeless window to destroy itself once the current message is done.
+UINT EndModelessMessage() {
+    static const UINT message = ::RegisterWindowMessageA("Korvane.CDHtmlDialog.EndModeless");
+    return message;
+}
+
+constexpr MessageMapEntry kMessageMap[] = {
+    OnMessage(WM_SIZE, &CallWithoutArguments<CDHtmlDialog, &CDHtmlDialog::OnSize>),
+    OnMessage(WM_DESTROY, &CallWithoutArguments<CDHtmlDialog, &CDHtmlDialog::OnDestroy>),
+};
+
+}  // namespace
+
+CDHtmlDialog::CDHtmlDialog(UINT templateId, UINT htmlResourceId, CWnd* parent)
+    : CDialog(templateId, parent), m_htmlResourceId(htmlResourceId) {}
+
+// A window still open when its object goes is destroyed by CDialog with none
+// of this object's handling, so the hook that would reach it goes first.
+CDHtmlDialog::~CDHtmlDialog() {
+    if (m_hWnd != nullptr) ::RemoveWindowSubclass(m_hWnd, &LifetimeProc, kLifetimeSubclassId);
+    ReleaseBrowser();
+}
+
+MessageMap CDHtmlDialog::GetMessageMap() const { return kMessageMap; }
+
+INT_PTR CDHtmlDialog::DoModal() {
+    m_modal = true;
+    return CDialog::DoModal();
+}
+
+void CDHtmlDialog::EndDialog(int result) {
+    CDialog::EndDialog(result);
+    if (m_modal || m_hWnd == nullptr) return;
+    // Not at once: this runs inside the browser's event dispatch or this
+    // dialog's own message handling, and the end may delete this object.
+    ::PostMessageA(m_hWnd, EndModelessMessage(), 0, 0);
+}
+
+HRESULT CDHtmlDialog::OnButtonOK(IHTMLElement*) {
+    EndDialog(IDOK);
+    return S_OK;
+}
+
+HRESULT CDHtmlDialog::OnButtonCancel(IHTMLElement*) {
+    EndDialog(IDCANCEL);
+    return S_OK;
+}
+
+BOOL CDHtmlDialog::OnInitDialog() {
+    CDialog::OnInitDialog();
+    RECT client{};
+    ::GetClientRect(m_hWnd, &client);
+    m_browser = BrowserControl::Create(m_hWnd, client, m_dwHostFlags,
+                                       [this] { ConnectPageEvents(); });
+    // Without the hook a modeless end could not destroy the window.
+    if (m_browser == nullptr ||
+        !::SetWindowSubclass(m_hWnd, &LifetimeProc, kLifetimeSubclassId,
+                             reinterpret_cast<DWORD_PTR>(this))) {
+        ::DestroyWindow(m_hWnd);
+        return FALSE;
+    }
+    const std::wstring url = PageUrl();
+    if (!url.empty()) m_browser->Navigate(url);
+    return TRUE;
+}
+
+void CDHtmlDialog::OnSize() {
+    if (m_browser == nullptr) return;
+    RECT client{};
+    ::GetClientRect(m_hWnd, &client);
+    m_browser->SetRect(client);
+}
+
+void CDHtmlDialog::OnDestroy() {
+    ReleaseBrowser();
+    Default();
+}
+
+void CDHtmlDialog::ReleaseBrowser() {
+    m_pageEvents.clear();
+    m_browser.reset();
+    m_modal = false;
+}
+
+LRESULT CALLBACK CDHtmlDialog::LifetimeProc(HWND window, UINT message, WPARAM wParam,
+                                            LPARAM lParam, UINT_PTR, DWORD_PTR dialog) {
+    if (message == EndModelessMessage()) {
+        ::DestroyWindow(window);
+        return 0;
+    }
+    if (message != WM_NCDESTROY) return ::DefSubclassProc(window, message, wParam, lParam);
+    ::RemoveWindowSubclass(window, &LifetimeProc, kLifetimeSubclassId);
+    const LRESULT result = ::DefSubclassProc(window, message, wParam, lParam);
+    auto* self = reinterpret_cast<CDHtmlDialog*>(dialog);
+    GuardedCall(
+        [self]() -> LRESULT {
+            self->PostNcDestroy();
+            return 0;
+        },
+        0);
+    return result;
+}
+
+// res://<module path>/<id>: the res: protocol's default type is RT_HTML.
+std::wstring CDHtmlDialog::PageUrl() const {
+    // Paths longer than MAX_PATH exist; the buffer grows until the path fits.
+    std::wstring path(MAX_PATH, L'\0');
+    while (path.size() <= 0x10000) {
+        const DWORD length =
+            ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (length == 0) return {};
+        if (length < path.size()) {
+            path.resize(length);
+            return L"res://" + path + L"/" + std::to_wstring(m_htmlResourceId);
+        }
+        path.resize(path.size() * 2);
+    }
+    return {};
+}
+
+// Each loaded document has new elements: the old connections go first.
+void CDHtmlDialog::ConnectPageEvents() {
+    m_pageEvents.clear();
+    for (const PageEventEntry& entry : GetPageEventMap()) {
+        if (IsElementConnected(entry.elementId)) continue;
+        const wchar_t* id = entry.elementId;
+        auto events = ElementEvents::Connect(*m_browser, id,
+                                             [this, id](DISPID event, IHTMLElement* element) {
+                                                 return FirePageEvent(id, event, element);
+                                             });
+        if (events != nullptr) m_pageEvents.push_back(std::move(events));  // else not on this page
+    }
+}
+
+bool CDHtmlDialog::IsElementConnected(const wchar_t* elementId) const {
+    return std::any_of(m_pageEvents.begin(), m_pageEvents.end(),
+                       [elementId](const auto& events) { return events->ElementId() == elementId; });
+}
+
+// The first matching entry answers: its handler may end the window.
+HRESULT CDHtmlDialog::FirePageEvent(const wchar_t* elementId, DISPID event,
+                                    IHTMLElement* element) {
+    for (const PageEventEntry& entry : GetPageEventMap()) {
+        if (entry.event == event && std::wcscmp(entry.elementId, elementId) == 0) {
+            return entry.handler(*this, element);
+        }
+    }
+    return S_OK;
+}

@@ -1,0 +1,65 @@
+// CDHtmlDialog: a dialog whose whole client area is the WebBrowser control
+// showing a page from the program's own resources; the page's element events
+// reach the dialog through its page-event table.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/framework/dialog.h"
+#include "platform/framework/page_event_map.h"
+// After the SDK's base headers, which it expects to be in place already.
+#include <mshtmhst.h>
+
+class BrowserControl;
+class ElementEvents;
+
+class CDHtmlDialog : public CDialog {
+public:
+    // The page is the program's HTML resource `htmlResourceId`.
+    CDHtmlDialog(UINT templateId, UINT htmlResourceId, CWnd* parent = nullptr);
+    ~CDHtmlDialog() override;
+
+    INT_PTR DoModal();
+    // Ends a modal run as CDialog does; a modeless window is hidden at once
+    // and destroyed as soon as the message that asked for the end is done.
+    void EndDialog(int result);
+
+    virtual HRESULT OnButtonOK(IHTMLElement* element);
+    virtual HRESULT OnButtonCancel(IHTMLElement* element);
+
+    MessageMap GetMessageMap() const override;
+    void OnSize();
+    void OnDestroy();
+
+    // The document host flags, taken when OnInitDialog creates the browser.
+    DWORD m_dwHostFlags = DOCHOSTUIFLAG_NO3DBORDER | DOCHOSTUIFLAG_SCROLL_NO;
+
+protected:
+    // Without a browser the window destroys itself and answers FALSE: the
+    // creating call then fails and nothing is shown.
+    BOOL OnInitDialog() override;
+    void OnOK() override { EndDialog(IDOK); }
+    void OnCancel() override { EndDialog(IDCANCEL); }
+
+    virtual PageEventMap GetPageEventMap() const { return {}; }
+
+    // Runs once the window has had its last message and no code of this
+    // object is still running for it: where a heap object may delete itself.
+    virtual void PostNcDestroy() {}
+
+private:
+    static LRESULT CALLBACK LifetimeProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                         UINT_PTR subclassId, DWORD_PTR dialog);
+    std::wstring PageUrl() const;
+    void ConnectPageEvents();
+    bool IsElementConnected(const wchar_t* elementId) const;
+    HRESULT FirePageEvent(const wchar_t* elementId, DISPID event, IHTMLElement* element);
+    void ReleaseBrowser();
+
+    UINT m_htmlResourceId;
+    bool m_modal = false;
+    std::unique_ptr<BrowserControl> m_browser;
+    std::vector<std::unique_ptr<ElementEvents>> m_pageEvents;
+};

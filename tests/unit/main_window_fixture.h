@@ -1,0 +1,51 @@
+// The real main window, created modeless from its template, on the default
+// simulated machine and a recording SystemApi, for tests that send it the
+// messages Windows and the user would.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/main_dialog.h"
+#include "platform/sim/default_machine.h"
+#include "platform/sim/simulated_machine.h"
+#include "recording_system_api.h"
+#include "res/resource.h"
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override { CreateWindowOn(DefaultMachineDescription()); }
+    void TearDown() override {
+        dialog.reset();
+        EXPECT_EQ(machine->Leaks(), "");
+    }
+
+    void CreateWindowOn(MachineDescription description) {
+        dialog.reset();
+        machine = std::make_unique<SimulatedMachine>(std::move(description));
+        dialog = std::make_unique<CKorvane_Safe_EjectDlg>(*machine, system);
+        ASSERT_TRUE(dialog->Create(IDD_KORVANE_SAFE_EJECT_DIALOG, nullptr));
+    }
+
+    HWND Window() const { return dialog->m_hWnd; }
+    LRESULT Send(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const {
+        return ::SendMessageA(Window(), message, wParam, lParam);
+    }
+    void Command(UINT id, UINT code = 0) const {
+        HWND control = id < 0x8000 ? ::GetDlgItem(Window(), id) : nullptr;
+        Send(WM_COMMAND, MAKEWPARAM(id, code), reinterpret_cast<LPARAM>(control));
+    }
+    size_t Refreshes() const { return machine->CountCalls("SetupDiGetClassDevsA"); }
+    CListBoxCH& List() const { return dialog->m_driveList; }
+
+    std::unique_ptr<SimulatedMachine> machine;
+    RecordingSystemApi system;
+    std::unique_ptr<CKorvane_Safe_EjectDlg> dialog;
+};
+
+// Closes the next modal window with this caption as soon as it is shown, from
+// inside its own modal loop.
+void CloseModalWindowWhenShown(const char* caption);
