@@ -15,6 +15,10 @@ korvane_prepare_prefix() {
     wine wineboot --init >/dev/null 2>&1
   fi
   if [ ! -f "$WINEPREFIX/.korvane-configured" ]; then
+    # Wine does not find Debian's copies of its own fonts by itself: without
+    # Marlett the caption buttons draw as letters, and without Tahoma the
+    # dialogs are measured in another font.
+    cp /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1
     wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f \

@@ -40,6 +40,13 @@ INT_PTR CDHtmlDialog::DoModal() {
     return CDialog::DoModal();
 }
 
+BOOL CDHtmlDialog::Create(UINT templateId, HWND parent) {
+    m_modal = false;
+    // CreateDialogParam may hand back the handle of a window that destroyed
+    // itself during WM_INITDIALOG (Wine does); by then it is detached.
+    return CDialog::Create(templateId, parent) && m_hWnd != nullptr;
+}
+
 void CDHtmlDialog::EndDialog(int result) {
     CDialog::EndDialog(result);
     if (m_modal || m_hWnd == nullptr) return;

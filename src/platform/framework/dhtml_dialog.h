@@ -21,7 +21,10 @@ public:
     CDHtmlDialog(UINT templateId, UINT htmlResourceId, CWnd* parent = nullptr);
     ~CDHtmlDialog() override;
 
+    // These stand in for CDialog's own, which this class's code calls alike:
+    // a window that destroyed itself while starting counts as not created.
     INT_PTR DoModal();
+    BOOL Create(UINT templateId, HWND parent);
     // Ends a modal run as CDialog does; a modeless window is hidden at once
     // and destroyed as soon as the message that asked for the end is done.
     void EndDialog(int result);

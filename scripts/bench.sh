@@ -1,0 +1,51 @@
+#!/usr/bin/env bash
+# Builds the x86_64 tree and runs one benchmark under Wine in a private Xvfb
+# display; prints its Markdown and keeps a copy in bench/results/<name>.md.
+#   scripts/bench.sh [name, default refresh] [arguments for the benchmark...]
+# e.g. scripts/bench.sh refresh 1    (one second per cell instead of 0.2)
+set -euo pipefail
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+name="${1:-refresh}"
+[ $# -gt 0 ] && shift
+
+# The name becomes a file name: keep it to what bench/ names its programs with.
+if [[ ! "$name" =~ ^[a-z0-9_]+$ ]]; then
+  echo "bench.sh: \"$name\" is not a benchmark name" >&2
+  exit 2
+fi
+
+"$root/scripts/install-deps.sh"
+"$root/scripts/build.sh" x86_64
+
+program="$root/build/x86_64/bench/${name}_bench.exe"
+if [ ! -f "$program" ]; then
+  echo "bench.sh: no benchmark \"$name\"; built ones:" >&2
+  ls "$root/build/x86_64/bench/" 2>/dev/null | sed -n 's/_bench\.exe$//p' >&2
+  exit 2
+fi
+
+results="$root/bench/results"
+mkdir -p "$results"
+output="$(mktemp)"
+trap 'rm -f "$output"' EXIT
+
+# The wineserver is started and warmed first so that Wine's own start-up is
+# not timed; the benchmark's status survives stopping it.
+status=0
+xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
+  source "$1/scripts/wine-env.sh"
+  korvane_prepare_prefix
+  korvane_start_wineserver
+  shift
+  wine "$@"
+  status=$?
+  korvane_stop_wineserver
+  exit $status
+' bench "$root" "$program" "$@" | tee "$output" || status=$?
+
+if [ "$status" -ne 0 ]; then
+  echo "bench.sh: $name failed (exit $status); $results/$name.md left as it was" >&2
+  exit "$status"
+fi
+cp "$output" "$results/$name.md"
+echo "Saved to bench/results/$name.md" >&2

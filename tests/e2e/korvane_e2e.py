@@ -1,0 +1,194 @@
+"""Drives the built programs as a user would: real processes under Wine, real
+mouse and keyboard input through X (xdotool), screenshots (ImageMagick).
+
+The suites run inside scripts/ctest-in-display.sh: a private Xvfb display, the
+tree's Wine prefix and a warm wineserver are already there.
+"""
+import os
+import shutil
+import subprocess
+import tempfile
+import time
+import unittest
+
+BUILD = os.environ.get("KORVANE_BUILD_DIR",
+                       os.path.join(os.path.dirname(__file__), "..", "..", "build", "x86_64"))
+SIM_PROGRAM = os.path.join(BUILD, "src", "Korvane_Safe_Eject_sim.exe")
+REAL_PROGRAM = os.path.join(BUILD, "src", "Korvane_Safe_Eject.exe")
+SIM_CONTROL = os.path.join(BUILD, "tests", "e2e", "sim_control.exe")
+COMPANION = os.path.join(BUILD, "tests", "e2e", "Warden.exe")
+MAIN_CAPTION = "Korvane Vuru DIZ Azova v1.43"
+
+
+def run(*command, check=True, timeout=60):
+    return subprocess.run(command, check=check, timeout=timeout, capture_output=True, text=True)
+
+
+def xdotool(*arguments, check=True):
+    return run("xdotool", *arguments, check=check).stdout.strip()
+
+
+def find_windows(caption):
+    """Ids of the visible X windows whose title is exactly `caption`."""
+    result = run("xdotool", "search", "--onlyvisible", "--name", "^%s$" % caption, check=False)
+    return [int(line) for line in result.stdout.split()]
+
+
+def wait_for(predicate, timeout=15.0, interval=0.1, what="condition"):
+    deadline = time.monotonic() + timeout
+    while time.monotonic() < deadline:
+        value = predicate()
+        if value:
+            return value
+        time.sleep(interval)
+    raise AssertionError("timed out waiting for %s" % what)
+
+
+def wait_window(caption, timeout=15.0):
+    return wait_for(lambda: find_windows(caption), timeout, what="window %r" % caption)[0]
+
+
+def wait_no_window(caption, timeout=10.0):
+    wait_for(lambda: not find_windows(caption), timeout, what="no window %r" % caption)
+
+
+def geometry(window):
+    """(x, y, width, height) of a window in root coordinates."""
+    values = dict(line.split("=") for line in
+                  xdotool("getwindowgeometry", "--shell", str(window)).splitlines())
+    return int(values["X"]), int(values["Y"]), int(values["WIDTH"]), int(values["HEIGHT"])
+
+
+def click(x, y, button=1, repeat=1):
+    xdotool("mousemove", "--sync", str(x), str(y))
+    if repeat == 1:
+        xdotool("click", str(button))
+    else:
+        xdotool("click", "--repeat", str(repeat), "--delay", "80", str(button))
+
+
+def key(window, *names):
+    """Real key presses (XTEST) to the window, which gets the focus first."""
+    xdotool("windowfocus", "--sync", str(window))
+    for name in names:
+        xdotool("key", name)
+
+
+def screenshot(path, crop=None):
+    """The whole screen, or the (x, y, width, height) part of it."""
+    run("import", "-window", "root", path)
+    if crop:
+        x, y, w, h = crop
+        run("convert", path, "-crop", "%dx%d+%d+%d" % (w, h, x, y), "+repage", path)
+    return path
+
+
+def pixel(path, x, y):
+    """(r, g, b) of one pixel of an image."""
+    text = run("convert", path, "-crop", "1x1+%d+%d" % (x, y), "-depth", "8", "txt:-").stdout
+    # "0,0: (0,0,200)  #0000C8  srgb(0,0,200)"
+    values = text.splitlines()[-1].split("(", 1)[1].split(")", 1)[0]
+    return tuple(int(float(part)) for part in values.split(",")[:3])
+
+
+def windows_path(path):
+    return run("winepath", "-w", path).stdout.strip()
+
+
+class Program:
+    """One running copy of a program under Wine."""
+
+    def __init__(self, exe, *arguments, machine=None, env=None):
+        environment = dict(os.environ)
+        if machine is not None:
+            environment["KORVANE_SIM_MACHINE"] = machine
+        environment.update(env or {})
+        self.process = subprocess.Popen(["wine", exe, *arguments], env=environment,
+                                        stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+
+    def running(self):
+        return self.process.poll() is None
+
+    def wait_exit(self, timeout=15.0):
+        return self.process.wait(timeout=timeout)
+
+    def stop(self):
+        if self.running():
+            self.process.kill()
+            self.process.wait(timeout=15)
+
+
+class SimControl:
+    """The running sim program's simulated machine, reached from outside."""
+
+    @staticmethod
+    def _call(command, argument):
+        return subprocess.run(["wine", SIM_CONTROL, command, argument], timeout=30,
+                              capture_output=True).returncode
+
+    def plug(self, description_json):
+        with tempfile.NamedTemporaryFile("w", suffix=".json", delete=False) as file:
+            file.write(description_json)
+        try:
+            return self._call("plug", windows_path(file.name)) == 0
+        finally:
+            os.unlink(file.name)
+
+    def unplug(self, disk_number):
+        return self._call("unplug", str(disk_number)) == 0
+
+    def journal(self):
+        """The machine's journal, one call a line."""
+        with tempfile.TemporaryDirectory() as folder:
+            path = os.path.join(folder, "journal.txt")
+            if self._call("journal", windows_path(path)) != 0:
+                raise AssertionError("the sim program did not write its journal")
+            with open(path, encoding="latin-1") as file:
+                return file.read().splitlines()
+
+
+def wine_processes(exe_name):
+    """Linux pids of the Wine processes running the executable of that name."""
+    result = run("pgrep", "-f", exe_name, check=False)
+    pids = []
+    for pid in result.stdout.split():
+        try:
+            with open("/proc/%s/cmdline" % pid, "rb") as file:
+                arguments = file.read().split(b"\0")
+        except OSError:
+            continue
+        if any(os.path.basename(a.replace(b"\\", b"/")).decode("latin-1") == exe_name
+               for a in arguments):
+            pids.append(int(pid))
+    return pids
+
+
+class ProgramTestCase(unittest.TestCase):
+    """Starts programs, and makes sure none outlives its test."""
+
+    def setUp(self):
+        self.programs = []
+        self.scratch = tempfile.mkdtemp(prefix="korvane-e2e-")
+
+    def tearDown(self):
+        for program in self.programs:
+            program.stop()
+        shutil.rmtree(self.scratch, ignore_errors=True)
+
+    def start(self, exe=SIM_PROGRAM, *arguments, **options):
+        program = Program(exe, *arguments, **options)
+        self.programs.append(program)
+        return program
+
+    def start_main_window(self, *arguments, **options):
+        program = self.start(SIM_PROGRAM, *arguments, **options)
+        window = wait_window(MAIN_CAPTION)
+        time.sleep(0.3)  # the first paint
+        return program, window
+
+    def program_copy(self, name="Korvane_Safe_Eject.exe"):
+        """The sim program under another file name, in a folder of its own."""
+        folder = tempfile.mkdtemp(dir=self.scratch)
+        path = os.path.join(folder, name)
+        shutil.copy(SIM_PROGRAM, path)
+        return path
