@@ -118,12 +118,20 @@ void RecordingSystemApi::CoTaskMemFree(void*) { Record("CoTaskMemFree"); }
 HRESULT RecordingSystemApi::CoCreateInstance(REFCLSID clsid, IUnknown*, DWORD context, REFIID iid,
                                              void** object) {
     Record("CoCreateInstance(" + std::to_string(context) + ")");
+    if (realFiles && !createInstance) return ::CoCreateInstance(clsid, nullptr, context, iid, object);
     if (!createInstance) return REGDB_E_CLASSNOTREG;
     return createInstance(clsid, iid, object);
 }
 
 HANDLE RecordingSystemApi::FindFirstFileA(LPCSTR fileName, WIN32_FIND_DATAA*) {
     Record(std::string("FindFirstFileA(") + Text(fileName) + ")");
+    if (realFiles) {
+        WIN32_FIND_DATAA found;
+        HANDLE search = ::FindFirstFileA(fileName, &found);
+        m_lastError = ::GetLastError();
+        if (search != INVALID_HANDLE_VALUE) ++openHandles;
+        return search;
+    }
     auto error = findFirstFileErrors.find(fileName);
     if (error != findFirstFileErrors.end()) {
         m_lastError = error->second;
@@ -136,16 +144,22 @@ HANDLE RecordingSystemApi::FindFirstFileA(LPCSTR fileName, WIN32_FIND_DATAA*) {
     return NewHandle();
 }
 
-BOOL RecordingSystemApi::FindClose(HANDLE) {
+BOOL RecordingSystemApi::FindClose(HANDLE search) {
     Record("FindClose");
     --openHandles;
-    return TRUE;
+    return realFiles ? ::FindClose(search) : TRUE;
 }
 
 DWORD RecordingSystemApi::GetLastError() { return m_lastError; }
 
 BOOL RecordingSystemApi::DeleteFileA(LPCSTR fileName) {
     Record(std::string("DeleteFileA(") + Text(fileName) + ")");
+    if (realFiles) {
+        const BOOL deleted = ::DeleteFileA(fileName);
+        m_lastError = ::GetLastError();
+        if (deleted) deletedFiles.push_back(fileName);
+        return deleted;
+    }
     if (deleteFails || existingFiles.count(fileName) == 0) {
         m_lastError = deleteFails ? ERROR_ACCESS_DENIED : ERROR_FILE_NOT_FOUND;
         return FALSE;

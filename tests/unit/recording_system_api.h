@@ -33,6 +33,9 @@ public:
     std::string startupFolder = "C:\\users\\tester\\Start Menu\\Programs\\StartUp";
     bool startupFolderKnown = true;
     std::set<std::string> existingFiles;
+    // Files, their searches and COM go to the real system (a real Startup
+    // folder in a temporary place) instead of the made-up file set.
+    bool realFiles = false;
     std::map<std::string, DWORD> findFirstFileErrors;  // path -> error instead of a search
     bool deleteFails = false;
     std::function<HRESULT(REFCLSID, REFIID, void**)> createInstance;

@@ -78,28 +78,37 @@ bool WebBrowserInstalled() {
     return SUCCEEDED(created);
 }
 
-#define REQUIRE_WEB_BROWSER()                                          \
-    if (!WebBrowserInstalled()) {                                      \
-        GTEST_SKIP() << "no WebBrowser control on this machine";       \
+#define REQUIRE_WEB_BROWSER()                                    \
+    if (!WebBrowserInstalled()) {                                \
+        GTEST_SKIP() << "no WebBrowser control on this machine"; \
     }
 
-// A guide that reports its own deletion, which only the window's end does.
+// A guide that reports its own deletion, which only the window's end does,
+// and whether that happened while its own close handling was still running.
 class CountedGuide : public HelpDialog {
 public:
     explicit CountedGuide(int& deletions) : m_deletions(deletions) {}
-    ~CountedGuide() override { ++m_deletions; }
+    ~CountedGuide() override {
+        ++m_deletions;
+        EXPECT_FALSE(m_closing) << "deleted inside its own close handling";
+    }
+
+protected:
+    void OnCancel() override {
+        m_closing = true;
+        HelpDialog::OnCancel();
+        m_closing = false;
+    }
 
 private:
     int& m_deletions;
+    bool m_closing = false;
 };
 
 // Opens a guide as the program does; null when no window came of it.
 CountedGuide* OpenCountedGuide(int& deletions) {
     auto* guide = new CountedGuide(deletions);
-    DWORD t0 = GetTickCount();
-    BOOL ok = guide->Create(IDD_USER_GUIDE, ::GetDesktopWindow());
-    fprintf(stderr, "create %lu ms\n", GetTickCount() - t0);
-    if (!ok || guide->m_hWnd == nullptr) {
+    if (!guide->Create(IDD_USER_GUIDE, ::GetDesktopWindow())) {
         delete guide;
         return nullptr;
     }
@@ -206,24 +215,27 @@ TEST(UserGuideWindow, IsAVisibleUnownedResizableTopLevelWindowFilledByTheBrowser
     EXPECT_EQ(deletions, 1);
 }
 
-// The close box and Alt+F4 (SC_CLOSE) and a plain WM_CLOSE all end the guide
-// as Cancel: the window goes and so does its object, once and only once.
+// The close box and Alt+F4 (SC_CLOSE), a plain WM_CLOSE and the page's OK
+// and Cancel buttons all end the guide: the window goes and so does its
+// object, once, and not while its own handling is still under way.
 TEST(UserGuideWindow, ClosingDestroysTheWindowAndDeletesItsObject) {
     REQUIRE_WEB_BROWSER();
-    const std::pair<UINT, WPARAM> closeRequests[] = {{WM_SYSCOMMAND, SC_CLOSE}, {WM_CLOSE, 0}};
-    for (const auto& [message, wParam] : closeRequests) {
+    const std::pair<const char*, std::function<void(CountedGuide&)>> closeRoutes[] = {
+        {"SC_CLOSE", [](CountedGuide& g) { g.SendMessage(WM_SYSCOMMAND, SC_CLOSE); }},
+        {"WM_CLOSE", [](CountedGuide& g) { g.SendMessage(WM_CLOSE); }},
+        {"ButtonOK", [](CountedGuide& g) { EXPECT_EQ(g.OnButtonOK(nullptr), S_OK); }},
+        {"ButtonCancel", [](CountedGuide& g) { EXPECT_EQ(g.OnButtonCancel(nullptr), S_OK); }},
+    };
+    for (const auto& [route, close] : closeRoutes) {
         int deletions = 0;
         CountedGuide* guide = OpenCountedGuide(deletions);
         ASSERT_NE(guide, nullptr);
         const HWND window = guide->m_hWnd;
-        DWORD t0 = GetTickCount();
-        ::SendMessageA(window, message, wParam, 0);
-        fprintf(stderr, "send %lu ms\n", GetTickCount() - t0);
-        EXPECT_TRUE(PumpUntil([&] { return !::IsWindow(window); })) << "message " << message;
-        fprintf(stderr, "closed %lu ms\n", GetTickCount() - t0);
-        EXPECT_EQ(deletions, 1) << "message " << message;
+        close(*guide);
+        EXPECT_TRUE(PumpUntil([&] { return !::IsWindow(window); })) << route;
+        EXPECT_EQ(deletions, 1) << route;
         PumpUntil([] { return false; }, 100);  // nothing left over may touch it again
-        EXPECT_EQ(deletions, 1) << "message " << message;
+        EXPECT_EQ(deletions, 1) << route;
     }
 }
 

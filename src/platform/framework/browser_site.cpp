@@ -1,7 +1,6 @@
 #include "platform/framework/browser_site.h"
 
-BrowserSite::BrowserSite(HWND window, DWORD hostFlags)
-    : m_window(window), m_hostFlags(hostFlags) {}
+BrowserSite::BrowserSite(HWND window, DWORD hostFlags) : m_window(window), m_hostFlags(hostFlags) {}
 
 HRESULT STDMETHODCALLTYPE BrowserSite::QueryInterface(REFIID iid, void** object) {
     if (object == nullptr) return E_POINTER;

@@ -69,12 +69,11 @@ BOOL CDHtmlDialog::OnInitDialog() {
     CDialog::OnInitDialog();
     RECT client{};
     ::GetClientRect(m_hWnd, &client);
-    m_browser = BrowserControl::Create(m_hWnd, client, m_dwHostFlags,
-                                       [this] { ConnectPageEvents(); });
+    m_browser =
+        BrowserControl::Create(m_hWnd, client, m_dwHostFlags, [this] { ConnectPageEvents(); });
     // Without the hook a modeless end could not destroy the window.
-    if (m_browser == nullptr ||
-        !::SetWindowSubclass(m_hWnd, &LifetimeProc, kLifetimeSubclassId,
-                             reinterpret_cast<DWORD_PTR>(this))) {
+    if (m_browser == nullptr || !::SetWindowSubclass(m_hWnd, &LifetimeProc, kLifetimeSubclassId,
+                                                     reinterpret_cast<DWORD_PTR>(this))) {
         ::DestroyWindow(m_hWnd);
         return FALSE;
     }
@@ -101,8 +100,8 @@ void CDHtmlDialog::ReleaseBrowser() {
     m_modal = false;
 }
 
-LRESULT CALLBACK CDHtmlDialog::LifetimeProc(HWND window, UINT message, WPARAM wParam,
-                                            LPARAM lParam, UINT_PTR, DWORD_PTR dialog) {
+LRESULT CALLBACK CDHtmlDialog::LifetimeProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                            UINT_PTR, DWORD_PTR dialog) {
     if (message == EndModelessMessage()) {
         ::DestroyWindow(window);
         return 0;
@@ -143,22 +142,22 @@ void CDHtmlDialog::ConnectPageEvents() {
     for (const PageEventEntry& entry : GetPageEventMap()) {
         if (IsElementConnected(entry.elementId)) continue;
         const wchar_t* id = entry.elementId;
-        auto events = ElementEvents::Connect(*m_browser, id,
-                                             [this, id](DISPID event, IHTMLElement* element) {
-                                                 return FirePageEvent(id, event, element);
-                                             });
+        auto events =
+            ElementEvents::Connect(*m_browser, id, [this, id](DISPID event, IHTMLElement* element) {
+                return FirePageEvent(id, event, element);
+            });
         if (events != nullptr) m_pageEvents.push_back(std::move(events));  // else not on this page
     }
 }
 
 bool CDHtmlDialog::IsElementConnected(const wchar_t* elementId) const {
-    return std::any_of(m_pageEvents.begin(), m_pageEvents.end(),
-                       [elementId](const auto& events) { return events->ElementId() == elementId; });
+    return std::any_of(m_pageEvents.begin(), m_pageEvents.end(), [elementId](const auto& events) {
+        return events->ElementId() == elementId;
+    });
 }
 
 // The first matching entry answers: its handler may end the window.
-HRESULT CDHtmlDialog::FirePageEvent(const wchar_t* elementId, DISPID event,
-                                    IHTMLElement* element) {
+HRESULT CDHtmlDialog::FirePageEvent(const wchar_t* elementId, DISPID event, IHTMLElement* element) {
     for (const PageEventEntry& entry : GetPageEventMap()) {
         if (entry.event == event && std::wcscmp(entry.elementId, elementId) == 0) {
             return entry.handler(*this, element);

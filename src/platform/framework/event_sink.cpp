@@ -38,8 +38,7 @@ HRESULT STDMETHODCALLTYPE DispatchEventSink::GetTypeInfo(UINT, LCID, ITypeInfo**
     return E_NOTIMPL;
 }
 
-HRESULT STDMETHODCALLTYPE DispatchEventSink::GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID,
-                                                           DISPID*) {
+HRESULT STDMETHODCALLTYPE DispatchEventSink::GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) {
     return E_NOTIMPL;
 }
 
@@ -67,8 +66,8 @@ EventConnection::EventConnection(IUnknown* source, const IID& events,
     ComPtr<IConnectionPointContainer> container;
     if (source == nullptr ||
         FAILED(source->QueryInterface(IID_IConnectionPointContainer, container.out())) ||
-        FAILED(container->FindConnectionPoint(events, reinterpret_cast<IConnectionPoint**>(
-                                                          m_point.out())))) {
+        FAILED(container->FindConnectionPoint(
+            events, reinterpret_cast<IConnectionPoint**>(m_point.out())))) {
         return;
     }
     DWORD cookie = 0;

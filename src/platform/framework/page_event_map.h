@@ -7,8 +7,8 @@
 #include "platform/windows_headers.h"
 // After the SDK's base headers, which they expect to be in place already;
 // the click's DISPID is OLE's own DISPID_CLICK.
-#include <olectl.h>
 #include <mshtmdid.h>
+#include <olectl.h>
 
 class CDHtmlDialog;
 struct IHTMLElement;

@@ -1,0 +1,161 @@
+// The Startup shortcut: written through the shell's link object and read back
+// through the shell's own link reader, found, removed, and the menu's check
+// mark that shows it.
+#include <fstream>
+
+#include "autostart/startup_shortcut.h"
+#include "main_window_fixture.h"
+#include "platform/com_ptr.h"
+
+namespace {
+
+std::string TemporaryFolder() {
+    char base[MAX_PATH];
+    ::GetTempPathA(MAX_PATH, base);
+    char folder[MAX_PATH];
+    ::GetTempFileNameA(base, "kse", 0, folder);
+    ::DeleteFileA(folder);
+    ::CreateDirectoryA(folder, nullptr);
+    return folder;
+}
+
+struct LinkContents {
+    std::string target, arguments, description;
+};
+
+// Read with the shell's own link reader, as Explorer and the log-on would.
+LinkContents ReadLink(const std::string& path) {
+    ComPtr<IShellLinkA> link;
+    EXPECT_EQ(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                 link.out()),
+              S_OK);
+    ComPtr<IPersistFile> file;
+    EXPECT_EQ(link->QueryInterface(IID_IPersistFile, file.out()), S_OK);
+    const std::wstring wide(path.begin(), path.end());
+    EXPECT_EQ(file->Load(wide.c_str(), STGM_READ), S_OK) << path;
+    char text[MAX_PATH * 2] = {};
+    LinkContents contents;
+    link->GetPath(text, sizeof(text), nullptr, 0);
+    contents.target = text;
+    link->GetArguments(text, sizeof(text));
+    contents.arguments = text;
+    link->GetDescription(text, sizeof(text));
+    contents.description = text;
+    return contents;
+}
+
+class StartupShortcut : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ::CoInitialize(nullptr);
+        system.realFiles = true;
+        system.startupFolder = TemporaryFolder();
+        program = system.startupFolder + "\\Korvane_Safe_Eject.exe";
+        std::ofstream(program) << "MZ";
+        system.modulePath = program;
+        system.commandLine = "\"" + program + "\" /min";
+        link = system.startupFolder + "\\Korvane_Safe_Eject.lnk";
+    }
+    void TearDown() override {
+        ::DeleteFileA(link.c_str());
+        ::DeleteFileA(program.c_str());
+        ::RemoveDirectoryA(system.startupFolder.c_str());
+        EXPECT_EQ(system.openHandles, 0);
+        ::CoUninitialize();
+    }
+    int Manage(ShortcutMode mode) { return ManageStartupShortcut(system, mode); }
+
+    RecordingSystemApi system;
+    std::string program, link;
+};
+
+TEST_F(StartupShortcut, CreatedLinkRunsTheProgramHiddenWhateverItsCommandLine) {
+    for (const std::string& commandLine : {"\"" + program + "\" /min", std::string("kse"),
+                                           "\"" + program + "\""}) {
+        system.commandLine = commandLine;
+        ASSERT_EQ(Manage(ShortcutMode::Create), 0) << commandLine;
+        const LinkContents contents = ReadLink(link);
+        EXPECT_EQ(contents.target, program) << commandLine;
+        EXPECT_EQ(contents.arguments, "/min");
+        EXPECT_EQ(contents.description, "Korvane Safe Eject");
+    }
+    EXPECT_EQ(Manage(ShortcutMode::Check), kShortcutPresent);
+}
+
+TEST_F(StartupShortcut, RenamedProgramGetsALinkOfItsOwnName) {
+    system.modulePath = system.startupFolder + "\\My_Eject_Tool.exe";
+    ASSERT_EQ(Manage(ShortcutMode::Create), 0);
+    const std::string renamedLink = system.startupFolder + "\\My_Eject_Tool.lnk";
+    EXPECT_EQ(ReadLink(renamedLink).description, "My Eject Tool");
+    EXPECT_EQ(Manage(ShortcutMode::Check), kShortcutPresent);
+    ::DeleteFileA(renamedLink.c_str());
+    system.modulePath = program;
+    EXPECT_EQ(Manage(ShortcutMode::Check), 0) << "the old name's link is not found";
+}
+
+TEST_F(StartupShortcut, CreateReplacesAnyFileOfThatName) {
+    std::ofstream(link) << "not a link";
+    EXPECT_EQ(Manage(ShortcutMode::Check), kShortcutPresent);  // any file counts
+    ASSERT_EQ(Manage(ShortcutMode::Create), 0);
+    EXPECT_EQ(ReadLink(link).arguments, "/min");
+}
+
+TEST_F(StartupShortcut, RemoveIsDoneWhenTheLinkIsGoneAlsoWhenItWasGoneAlready) {
+    ASSERT_EQ(Manage(ShortcutMode::Create), 0);
+    EXPECT_EQ(Manage(ShortcutMode::Remove), 0);
+    EXPECT_EQ(Manage(ShortcutMode::Check), 0);
+    EXPECT_EQ(Manage(ShortcutMode::Remove), 0);
+}
+
+TEST_F(StartupShortcut, MissingFolderAndOverlongPathHaveNoShortcut) {
+    system.startupFolder += "\\missing";
+    EXPECT_EQ(Manage(ShortcutMode::Check), 0);
+    system.startupFolder = "C:\\" + std::string(240, 'x');  // with the name, over MAX_PATH
+    EXPECT_EQ(Manage(ShortcutMode::Check), 0);
+    EXPECT_EQ(Manage(ShortcutMode::Create), 1);
+    system.startupFolderKnown = false;
+    EXPECT_EQ(Manage(ShortcutMode::Check), 0);
+    EXPECT_EQ(Manage(ShortcutMode::Create), 1);
+    EXPECT_EQ(Manage(ShortcutMode::Remove), 1);
+    system.startupFolder = program.substr(0, program.rfind('\\'));
+}
+
+TEST_F(StartupShortcut, SearchThatCannotTellCountsAsPresent) {
+    system.realFiles = false;
+    system.findFirstFileErrors[link] = ERROR_ACCESS_DENIED;
+    EXPECT_EQ(Manage(ShortcutMode::Check), kShortcutPresent);
+}
+
+class AutostartMenu : public MainWindowTest {
+protected:
+    UINT Mark() const {
+        return ::GetMenuState(::GetMenu(Window()), ID_OPTIONS_AUTOSTART, MF_BYCOMMAND) &
+               MF_CHECKED;
+    }
+};
+
+TEST_F(AutostartMenu, FailedCreateIsReportedAndTheMarkStaysOff) {
+    system.createInstance = [](REFCLSID, REFIID, void**) { return E_ACCESSDENIED; };
+    Command(ID_OPTIONS_AUTOSTART);
+    EXPECT_EQ(Mark(), 0u);
+    EXPECT_EQ(system.messageBoxes,
+              std::vector<std::string>{"Korvane_Safe_Eject|Unable to set Korvane Safe Eject to "
+                                       "auto start with Windows!|0x0"});
+}
+
+TEST_F(AutostartMenu, FailedRemoveIsReportedAndTheMarkStaysOn) {
+    const std::string link = system.startupFolder + "\\Korvane_Safe_Eject.lnk";
+    system.existingFiles.insert(link);
+    CreateWindowOn(DefaultMachineDescription());
+    ASSERT_EQ(Mark(), static_cast<UINT>(MF_CHECKED));
+    system.deleteFails = true;
+    Command(ID_OPTIONS_AUTOSTART);
+    EXPECT_EQ(Mark(), static_cast<UINT>(MF_CHECKED));
+    EXPECT_EQ(system.messageBoxes.size(), 1u);
+    system.deleteFails = false;
+    Command(ID_OPTIONS_AUTOSTART);
+    EXPECT_EQ(Mark(), 0u);
+    EXPECT_EQ(system.deletedFiles, std::vector<std::string>{link});
+}
+
+}  // namespace
