@@ -14,8 +14,9 @@ if [[ ! "$name" =~ ^[a-z0-9_]+$ ]]; then
   exit 2
 fi
 
-"$root/scripts/install-deps.sh"
-"$root/scripts/build.sh" x86_64
+# Standard output carries the figures only.
+"$root/scripts/install-deps.sh" >&2
+"$root/scripts/build.sh" x86_64 >&2
 
 program="$root/build/x86_64/bench/${name}_bench.exe"
 if [ ! -f "$program" ]; then
@@ -43,9 +44,16 @@ xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
   exit $status
 ' bench "$root" "$program" "$@" | tee "$output" || status=$?
 
+# A Wine process that is killed (another run's "wineserver -k" on the same
+# prefix, for one) exits 0 as the shell sees it: a benchmark's last line says
+# it finished, and a run without it has failed.
+if [ "$status" -eq 0 ] && [ "$(tail -n 1 "$output")" != "<!-- complete -->" ]; then
+  echo "bench.sh: $name stopped before its end (killed?)" >&2
+  status=1
+fi
 if [ "$status" -ne 0 ]; then
-  echo "bench.sh: $name failed (exit $status); $results/$name.md left as it was" >&2
+  echo "bench.sh: $name failed (exit $status); bench/results/$name.md left as it was" >&2
   exit "$status"
 fi
-cp "$output" "$results/$name.md"
+cat "$output" >"$results/$name.md"
 echo "Saved to bench/results/$name.md" >&2

@@ -100,6 +100,10 @@ void CDHtmlDialog::ReleaseBrowser() {
     m_modal = false;
 }
 
+// CDialog's dialog procedure still uses the object while it handles
+// WM_NCDESTROY; this hook sits in front of it and calls PostNcDestroy only
+// after it has returned. It also carries out the posted modeless end, which
+// so runs outside any handler of the object.
 LRESULT CALLBACK CDHtmlDialog::LifetimeProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
                                             UINT_PTR, DWORD_PTR dialog) {
     if (message == EndModelessMessage()) {

@@ -21,8 +21,9 @@ public:
     CDHtmlDialog(UINT templateId, UINT htmlResourceId, CWnd* parent = nullptr);
     ~CDHtmlDialog() override;
 
-    // These stand in for CDialog's own, which this class's code calls alike:
-    // a window that destroyed itself while starting counts as not created.
+    // Hide CDialog's own (not virtual there) to learn whether the window
+    // runs modally; a window that destroyed itself while starting counts as
+    // not created.
     INT_PTR DoModal();
     BOOL Create(UINT templateId, HWND parent);
     // Ends a modal run as CDialog does; a modeless window is hidden at once

@@ -21,7 +21,9 @@ BOOL CDialog::Create(UINT templateId, HWND parent) {
     HWND window =
         ::CreateDialogParamA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(templateId), parent,
                              &CDialog::StaticDialogProc, reinterpret_cast<LPARAM>(this));
-    return window != nullptr;
+    // A dialog that destroys itself while initialising still hands back its
+    // (dead) handle.
+    return window != nullptr && ::IsWindow(window);
 }
 
 int CDialog::RunModalLoop(DWORD) {
