@@ -3,6 +3,11 @@
 #include "app/main_dialog.h"
 #include "res/resource.h"
 
+#if defined(_WIN32) && !defined(_WIN64)
+// The complete ANSI record of the 32-bit program (its size is its version).
+static_assert(sizeof(NOTIFYICONDATAA) == 508);
+#endif
+
 namespace {
 // TPM_RIGHTBUTTON | TPM_BOTTOMALIGN, no horizontal flag: the menu's
 // bottom-left corner lies at the cursor.

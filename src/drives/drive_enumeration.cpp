@@ -8,6 +8,12 @@
 #include "drives/entry_text.h"
 #include "platform/device_resources.h"
 
+#if defined(_WIN32) && !defined(_WIN64)
+// The fixed part of the detail record that cbSize must name in the 32-bit
+// program: a DWORD and one character, packed.
+static_assert(sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_A) == 5);
+#endif
+
 namespace {
 
 constexpr DWORD kVolumeNameLength = 256;

@@ -74,6 +74,23 @@ def key(window, *names):
         xdotool("key", name)
 
 
+def menu_item(window, menu_x, item):
+    """Chooses an item (1-based) of the main window's menu bar menu that starts
+    `menu_x` pixels into the window, with the mouse."""
+    x, y, _, _ = geometry(window)
+    click(x + menu_x, y + 30)
+    time.sleep(0.4)
+    click(x + menu_x + 35, y + 30 + 19 * item)
+
+
+def options_item(window, item):
+    menu_item(window, 25, item)
+
+
+def help_item(window, item):
+    menu_item(window, 70, item)
+
+
 def screenshot(path, crop=None):
     """The whole screen, or the (x, y, width, height) part of it."""
     run("import", "-window", "root", path)

@@ -6,9 +6,9 @@ import subprocess
 import time
 import unittest
 
-from korvane_e2e import (MAIN_CAPTION, ProgramTestCase, click, find_windows, geometry, key,
-                         wait_for, wait_no_window, wait_window, wine_processes)
-from test_tray import TRAY_CAPTION, options_item
+from korvane_e2e import (MAIN_CAPTION, ProgramTestCase, find_windows, help_item, key,
+                         options_item, wait_for, wait_no_window, wait_window, wine_processes)
+from test_tray import TRAY_CAPTION
 
 ABOUT_CAPTION = "About Korvane Safe Eject"
 GUIDE_CAPTION = "User Guide - Korvane Zavo DER Edizu"
@@ -18,13 +18,6 @@ def startup_folder():
     return os.path.join(os.environ["WINEPREFIX"], "drive_c", "users", getpass.getuser(),
                         "AppData", "Roaming", "Microsoft", "Windows", "Start Menu", "Programs",
                         "StartUp")
-
-
-def help_item(window, item):
-    x, y, _, _ = geometry(window)
-    click(x + 70, y + 30)  # "Help"
-    time.sleep(0.4)
-    click(x + 100, y + 30 + 19 * item)
 
 
 class AutostartTest(ProgramTestCase):

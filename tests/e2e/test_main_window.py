@@ -6,7 +6,7 @@ import time
 import unittest
 
 from korvane_e2e import (MAIN_CAPTION, ProgramTestCase, SimControl, click, find_windows,
-                         geometry, key, pixel, screenshot, wait_for, wait_window, xdotool)
+                         geometry, key, options_item, pixel, screenshot, wait_for, wait_window, xdotool)
 
 SELECTED_BLUE = (0, 0, 200)
 WHITE = (255, 255, 255)
@@ -82,10 +82,7 @@ class MainWindowTest(ProgramTestCase):
 
     def test_exit_in_the_options_menu_ends_the_program(self):
         program, window = self.start_main_window()
-        x, y, _, _ = geometry(window)
-        click(x + 25, y + 30)  # "Options"
-        time.sleep(0.5)
-        click(x + 40, y + 30 + 19 * 3)  # its third item, "Exit"
+        options_item(window, 3)  # "Exit"
         self.assertEqual(program.wait_exit(), 0)
 
     def test_a_plugged_drive_appears_in_the_list(self):

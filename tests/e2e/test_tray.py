@@ -4,7 +4,7 @@ import time
 import unittest
 
 from korvane_e2e import (MAIN_CAPTION, ProgramTestCase, SimControl, click, find_windows,
-                         geometry, wait_no_window, wait_window)
+                         geometry, options_item, wait_no_window, wait_window)
 
 TRAY_CAPTION = "Wine System Tray"
 
@@ -22,13 +22,6 @@ def tray_menu_item(icon_point, item):
     x, y = icon_point
     top = max(0, y - 48)
     return x + 27, top + {"Restore": 12, "Exit": 37}[item]
-
-
-def options_item(window, item):
-    x, y, _, _ = geometry(window)
-    click(x + 25, y + 30)  # "Options"
-    time.sleep(0.4)
-    click(x + 60, y + 30 + 19 * item)
 
 
 class TrayTest(ProgramTestCase):
