@@ -8,7 +8,8 @@ std::string ApplicationName(SystemApi& system) {
 
 std::string ApplicationNameFromPath(const std::string& modulePath) {
     const size_t folderEnd = modulePath.find_last_of("\\/:");
-    std::string name = folderEnd == std::string::npos ? modulePath : modulePath.substr(folderEnd + 1);
+    std::string name =
+        folderEnd == std::string::npos ? modulePath : modulePath.substr(folderEnd + 1);
     const size_t extension = name.rfind('.');
     if (extension != std::string::npos && extension > 0) name.erase(extension);
     return name;

@@ -6,8 +6,7 @@
 #include "eject/process_scan.h"
 #include "res/resource.h"
 
-CKorvane_Safe_EjectDlg::CKorvane_Safe_EjectDlg(DeviceApi& devices, SystemApi& system,
-                                               CWnd* parent)
+CKorvane_Safe_EjectDlg::CKorvane_Safe_EjectDlg(DeviceApi& devices, SystemApi& system, CWnd* parent)
     : CDialog(IDD_KORVANE_SAFE_EJECT_DIALOG, parent),
       m_hIcon(::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_PROGRAM))),
       m_devices(devices),
@@ -17,9 +16,13 @@ CKorvane_Safe_EjectDlg::CKorvane_Safe_EjectDlg(DeviceApi& devices, SystemApi& sy
 // Every exit of the program ends the process from inside its handler, so this
 // runs only when the window goes away first (in tests): its WM_DESTROY must
 // still reach this object, which deletes the tray icon.
-CKorvane_Safe_EjectDlg::~CKorvane_Safe_EjectDlg() { DestroyWindow(); }
+CKorvane_Safe_EjectDlg::~CKorvane_Safe_EjectDlg() {
+    DestroyWindow();
+}
 
-void CKorvane_Safe_EjectDlg::DoDataExchange() { DDX_Control(IDC_DRIVE_LIST, m_driveList); }
+void CKorvane_Safe_EjectDlg::DoDataExchange() {
+    DDX_Control(IDC_DRIVE_LIST, m_driveList);
+}
 
 BOOL CKorvane_Safe_EjectDlg::OnInitDialog() {
     CDialog::OnInitDialog();

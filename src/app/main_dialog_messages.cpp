@@ -8,7 +8,9 @@ namespace {
 
 using Dlg = CKorvane_Safe_EjectDlg;
 
-Dlg& Self(CWnd& window) { return static_cast<Dlg&>(window); }
+Dlg& Self(CWnd& window) {
+    return static_cast<Dlg&>(window);
+}
 
 constexpr MessageMapEntry kMessageMap[] = {
     OnMessage(WM_SYSCOMMAND,
@@ -60,21 +62,23 @@ constexpr MessageMapEntry kMessageMap[] = {
 
 }  // namespace
 
-MessageMap CKorvane_Safe_EjectDlg::GetMessageMap() const { return kMessageMap; }
+MessageMap CKorvane_Safe_EjectDlg::GetMessageMap() const {
+    return kMessageMap;
+}
 
 void CKorvane_Safe_EjectDlg::OnSysCommand(UINT command) {
     switch (command & 0xFFF0) {
-    case IDM_ABOUTBOX:
-        ShowAboutBox();
-        break;
-    case SC_CLOSE:  // the close button, the system menu and Alt+F4
-        EndProcess();
-        break;
-    case SC_MINIMIZE:  // to the taskbar; only "Minimize to tray" hides the window
-        ShowWindow(SW_MINIMIZE);
-        break;
-    default:
-        Default();
+        case IDM_ABOUTBOX:
+            ShowAboutBox();
+            break;
+        case SC_CLOSE:  // the close button, the system menu and Alt+F4
+            EndProcess();
+            break;
+        case SC_MINIMIZE:  // to the taskbar; only "Minimize to tray" hides the window
+            ShowWindow(SW_MINIMIZE);
+            break;
+        default:
+            Default();
     }
 }
 
@@ -110,4 +114,6 @@ void CKorvane_Safe_EjectDlg::OnTimer(UINT_PTR) {
     Default();
 }
 
-void CKorvane_Safe_EjectDlg::OnExit() { EndProcess(); }
+void CKorvane_Safe_EjectDlg::OnExit() {
+    EndProcess();
+}

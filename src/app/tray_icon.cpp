@@ -44,24 +44,24 @@ void CKorvane_Safe_EjectDlg::MinimizeToTray() {
 void CKorvane_Safe_EjectDlg::OnTrayNotify(WPARAM iconId, LPARAM mouseMessage) {
     if (iconId != kTrayIconId) return;
     switch (mouseMessage) {
-    // A right click sends both a press and a release; the menu opens on the
-    // press only.
-    case WM_CONTEXTMENU:
-    case WM_RBUTTONDOWN: {
-        POINT cursor{};
-        m_system.GetCursorPos(&cursor);
-        ShowTrayMenu(cursor.x, cursor.y);
-        break;
-    }
-    case WM_LBUTTONDBLCLK:
-        m_system.Shell_NotifyIconA(NIM_DELETE, &m_trayIcon);
-        m_trayIconShown = false;
-        RefreshDriveList();
-        ShowWindow(SW_SHOW);
-        ShowWindow(SW_RESTORE);
-        break;
-    default:
-        break;
+        // A right click sends both a press and a release; the menu opens on the
+        // press only.
+        case WM_CONTEXTMENU:
+        case WM_RBUTTONDOWN: {
+            POINT cursor{};
+            m_system.GetCursorPos(&cursor);
+            ShowTrayMenu(cursor.x, cursor.y);
+            break;
+        }
+        case WM_LBUTTONDBLCLK:
+            m_system.Shell_NotifyIconA(NIM_DELETE, &m_trayIcon);
+            m_trayIconShown = false;
+            RefreshDriveList();
+            ShowWindow(SW_SHOW);
+            ShowWindow(SW_RESTORE);
+            break;
+        default:
+            break;
     }
 }
 

@@ -101,12 +101,12 @@ int ManageStartupShortcut(SystemApi& system, ShortcutMode mode) {
     // shortcut to find, and none can be made or removed.
     if (!linkPath) return mode == ShortcutMode::Check ? 0 : 1;
     switch (mode) {
-    case ShortcutMode::Create:
-        return CreateShortcut(system, *linkPath, appName);
-    case ShortcutMode::Remove:
-        return RemoveShortcut(system, *linkPath);
-    case ShortcutMode::Check:
-        return CheckShortcut(system, *linkPath);
+        case ShortcutMode::Create:
+            return CreateShortcut(system, *linkPath, appName);
+        case ShortcutMode::Remove:
+            return RemoveShortcut(system, *linkPath);
+        case ShortcutMode::Check:
+            return CheckShortcut(system, *linkPath);
     }
     return 1;
 }

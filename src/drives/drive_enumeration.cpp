@@ -31,9 +31,8 @@ struct PropertyBuffer {
     DWORD size = 0;
 };
 
-std::optional<std::string> ReadStringProperty(DeviceApi& api, HDEVINFO set,
-                                              SP_DEVINFO_DATA* member, DWORD property,
-                                              PropertyBuffer& buffer) {
+std::optional<std::string> ReadStringProperty(DeviceApi& api, HDEVINFO set, SP_DEVINFO_DATA* member,
+                                              DWORD property, PropertyBuffer& buffer) {
     for (int attempt = 0; attempt < kPropertyReadAttempts; ++attempt) {
         DWORD required = 0;
         auto* bytes = static_cast<BYTE*>(buffer.memory.get());
@@ -89,8 +88,7 @@ HANDLE OpenForQueries(DeviceApi& api, const std::string& path) {
                            OPEN_EXISTING, 0, nullptr);
 }
 
-std::optional<DWORD> ReadDiskNumber(DeviceApi& api, const std::string& devicePath,
-                                    bool* opened) {
+std::optional<DWORD> ReadDiskNumber(DeviceApi& api, const std::string& devicePath, bool* opened) {
     ScopedDeviceHandle disk(api, OpenForQueries(api, devicePath));
     *opened = disk.valid();
     if (!disk.valid()) return std::nullopt;
@@ -205,8 +203,7 @@ MemberOutcome ExamineMember(DeviceApi& api, HDEVINFO set, SP_DEVINFO_DATA* membe
 
     SP_DEVICE_INTERFACE_DATA interfaceData{};
     interfaceData.cbSize = sizeof(interfaceData);
-    if (!api.SetupDiEnumDeviceInterfaces(set, member, &GUID_DEVINTERFACE_DISK, 0,
-                                         &interfaceData)) {
+    if (!api.SetupDiEnumDeviceInterfaces(set, member, &GUID_DEVINTERFACE_DISK, 0, &interfaceData)) {
         return MemberOutcome::EndOfInterfaces;
     }
     ScopedHeapBuffer detailMemory(api, nullptr);
@@ -225,10 +222,10 @@ MemberOutcome ExamineMember(DeviceApi& api, HDEVINFO set, SP_DEVINFO_DATA* membe
 
     const DriveEntryText entry =
         FormatDriveEntry(volume.devicePath, volume.label, friendlyName, volume.freeSpace);
-    scan.drives.push_back({detail->devInst, entry.text, entry.iconId,
-                           HorizontalExtent(friendlyName, volume.freeSpace),
-                           !volume.devicePath.empty() &&
-                               volume.label == entry_text::kUnreadableLabel});
+    scan.drives.push_back(
+        {detail->devInst, entry.text, entry.iconId,
+         HorizontalExtent(friendlyName, volume.freeSpace),
+         !volume.devicePath.empty() && volume.label == entry_text::kUnreadableLabel});
     return MemberOutcome::Listed;
 }
 

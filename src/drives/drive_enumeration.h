@@ -10,10 +10,10 @@
 
 struct FoundDrive {
     DEVINST devInst;
-    std::string text;       // the entry text, product names substituted
-    int iconId;             // icon resource of the row
-    int horizontalExtent;   // pixels the list scrolls over when this entry is the last
-    bool labelUnreadable;   // the volume label could not be read; try again later
+    std::string text;      // the entry text, product names substituted
+    int iconId;            // icon resource of the row
+    int horizontalExtent;  // pixels the list scrolls over when this entry is the last
+    bool labelUnreadable;  // the volume label could not be read; try again later
 };
 
 struct DriveScan {

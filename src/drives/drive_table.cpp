@@ -4,8 +4,7 @@
 #include "drives/entry_text.h"
 #include "res/resource.h"
 
-int DriveTable::Rebuild(DeviceApi& devices, SystemApi& system, CListBoxCH& list,
-                        HWND timerOwner) {
+int DriveTable::Rebuild(DeviceApi& devices, SystemApi& system, CListBoxCH& list, HWND timerOwner) {
     m_driveDevInsts.clear();
     m_driveTexts.clear();
     list.RemoveAllItems();

@@ -64,7 +64,11 @@ DriveEntryText FormatDriveEntry(std::string_view volumeDevicePath, std::string_v
     const bool hasVolume = !volumeDevicePath.empty();
     const std::string_view shownLabel = hasVolume ? label : entry_text::kNotFormatted;
     std::string text = "(";
-    text.append(DrivePiece(volumeDevicePath)).append(") ").append(shownLabel).append("\n").append(friendlyName);
+    text.append(DrivePiece(volumeDevicePath))
+        .append(") ")
+        .append(shownLabel)
+        .append("\n")
+        .append(friendlyName);
     if (!freeSpaceText.empty()) text.append("  [").append(freeSpaceText).append("]");
 
     const Product* product = FindProduct(friendlyName);

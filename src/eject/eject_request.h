@@ -24,10 +24,10 @@ struct EjectTarget {
 };
 
 enum class EjectOutcome {
-    WardenActive,     // warned; nothing else happened
-    Placeholder,      // the "No removal disks found." row; nothing to eject
-    ParentUnknown,    // no parent device: no request was made
-    Requested,        // an eject or remove request was made (granted or not)
+    WardenActive,   // warned; nothing else happened
+    Placeholder,    // the "No removal disks found." row; nothing to eject
+    ParentUnknown,  // no parent device: no request was made
+    Requested,      // an eject or remove request was made (granted or not)
 };
 
 EjectOutcome RequestEject(DeviceApi& devices, SystemApi& system, HWND owner,

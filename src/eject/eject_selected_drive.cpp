@@ -15,14 +15,14 @@ void CKorvane_Safe_EjectDlg::EjectSelectedDrive() {
     // Copied before the warning box can run a refresh in its message loop.
     const EjectTarget target{m_driveDevInsts[entry], m_driveTexts[entry]};
     switch (RequestEject(m_devices, m_system, m_hWnd, target)) {
-    case EjectOutcome::WardenActive:
-        return;  // the row stays chosen
-    case EjectOutcome::Placeholder:
-        m_driveList.ClearChoice();
-        return;
-    case EjectOutcome::ParentUnknown:
-    case EjectOutcome::Requested:
-        RefreshDriveList();
-        return;
+        case EjectOutcome::WardenActive:
+            return;  // the row stays chosen
+        case EjectOutcome::Placeholder:
+            m_driveList.ClearChoice();
+            return;
+        case EjectOutcome::ParentUnknown:
+        case EjectOutcome::Requested:
+            RefreshDriveList();
+            return;
     }
 }

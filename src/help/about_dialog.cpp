@@ -19,9 +19,13 @@ constexpr MessageMapEntry kMessageMap[] = {
 CAboutDlg::CAboutDlg(SystemApi& system, CWnd* parent)
     : CDialog(IDD_ABOUTBOX, parent), m_system(system) {}
 
-MessageMap CAboutDlg::GetMessageMap() const { return kMessageMap; }
+MessageMap CAboutDlg::GetMessageMap() const {
+    return kMessageMap;
+}
 
-void CAboutDlg::DoDataExchange() { DDX_Control(IDC_LICENSE_EDIT, m_licenseEdit); }
+void CAboutDlg::DoDataExchange() {
+    DDX_Control(IDC_LICENSE_EDIT, m_licenseEdit);
+}
 
 BOOL CAboutDlg::OnInitDialog() {
     CDialog::OnInitDialog();
@@ -29,7 +33,9 @@ BOOL CAboutDlg::OnInitDialog() {
     return TRUE;  // the focus goes to the first tab stop, OK
 }
 
-void CAboutDlg::OnWebAddressClicked() { VisitWebSite(m_system); }
+void CAboutDlg::OnWebAddressClicked() {
+    VisitWebSite(m_system);
+}
 
 std::string LoadLicenseText() {
     HMODULE module = ::GetModuleHandleA(nullptr);
@@ -53,4 +59,6 @@ void CKorvane_Safe_EjectDlg::ShowAboutBox() {
     about.DoModal();
 }
 
-void CKorvane_Safe_EjectDlg::VisitWebSite() { ::VisitWebSite(m_system); }
+void CKorvane_Safe_EjectDlg::VisitWebSite() {
+    ::VisitWebSite(m_system);
+}

@@ -21,7 +21,9 @@ BOOL HelpDialog::OnInitDialog() {
     return CDHtmlDialog::OnInitDialog();
 }
 
-PageEventMap HelpDialog::GetPageEventMap() const { return kPageEventMap; }
+PageEventMap HelpDialog::GetPageEventMap() const {
+    return kPageEventMap;
+}
 
 void HelpDialog::PostNcDestroy() {
     // The main window remembers the newest guide; it forgets it here, but only

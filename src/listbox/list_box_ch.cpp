@@ -13,7 +13,9 @@ CListBoxCH::~CListBoxCH() {
     Detach();
 }
 
-void CListBoxCH::PreSubclassWindow() { m_chosenIndex = -1; }
+void CListBoxCH::PreSubclassWindow() {
+    m_chosenIndex = -1;
+}
 
 void CListBoxCH::AddItem(const char* text, HICON icon) {
     m_items.push_back(std::make_unique<CExtItem>(text, icon));

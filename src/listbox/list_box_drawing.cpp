@@ -19,7 +19,9 @@ void CListBoxCH::MeasureItem(MEASUREITEMSTRUCT* measureItem) {
 }
 
 // Rows keep the order they were inserted in; nothing is sorted.
-int CListBoxCH::CompareItem(COMPAREITEMSTRUCT*) { return 0; }
+int CListBoxCH::CompareItem(COMPAREITEMSTRUCT*) {
+    return 0;
+}
 
 void CListBoxCH::DrawItem(DRAWITEMSTRUCT* drawItem) {
     if (static_cast<int>(drawItem->itemID) < 0) return;  // an empty list asks with row -1

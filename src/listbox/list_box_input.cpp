@@ -19,7 +19,9 @@ constexpr MessageMapEntry kMessageMap[] = {
 
 }  // namespace
 
-MessageMap CListBoxCH::GetMessageMap() const { return kMessageMap; }
+MessageMap CListBoxCH::GetMessageMap() const {
+    return kMessageMap;
+}
 
 void CListBoxCH::OnLButtonUp(UINT, POINT point) {
     // The high word says the point lies below every row; it is not looked at,

@@ -31,9 +31,9 @@ public:
     virtual HANDLE CreateFileA(LPCSTR fileName, DWORD access, DWORD shareMode,
                                SECURITY_ATTRIBUTES* security, DWORD disposition, DWORD flags,
                                HANDLE templateFile) = 0;
-    virtual BOOL DeviceIoControl(HANDLE device, DWORD ioControlCode, void* inBuffer,
-                                 DWORD inSize, void* outBuffer, DWORD outSize,
-                                 DWORD* bytesReturned, OVERLAPPED* overlapped) = 0;
+    virtual BOOL DeviceIoControl(HANDLE device, DWORD ioControlCode, void* inBuffer, DWORD inSize,
+                                 void* outBuffer, DWORD outSize, DWORD* bytesReturned,
+                                 OVERLAPPED* overlapped) = 0;
     virtual BOOL CloseHandle(HANDLE handle) = 0;
 
     // The volume search and volume queries
@@ -65,8 +65,7 @@ public:
     virtual CONFIGRET CM_Get_DevNode_Status(ULONG* status, ULONG* problem, DEVINST device,
                                             ULONG flags) = 0;
     virtual CONFIGRET CM_Request_Device_EjectA(DEVINST device, PNP_VETO_TYPE* vetoType,
-                                               LPSTR vetoName, ULONG nameLength,
-                                               ULONG flags) = 0;
+                                               LPSTR vetoName, ULONG nameLength, ULONG flags) = 0;
     virtual CONFIGRET CM_Query_And_Remove_SubTreeA(DEVINST device, PNP_VETO_TYPE* vetoType,
                                                    LPSTR vetoName, ULONG nameLength,
                                                    ULONG flags) = 0;

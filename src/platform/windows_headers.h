@@ -8,6 +8,8 @@
 #define STRICT
 #endif
 
+// These headers must come in this order: windows.h first, the rest need it.
+// clang-format off
 #include <windows.h>
 #include <commctrl.h>
 #include <objbase.h>
@@ -18,3 +20,4 @@
 #include <cfgmgr32.h>
 #include <winioctl.h>
 #include <dbt.h>
+// clang-format on

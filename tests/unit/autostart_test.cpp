@@ -70,8 +70,8 @@ protected:
 };
 
 TEST_F(StartupShortcut, CreatedLinkRunsTheProgramHiddenWhateverItsCommandLine) {
-    for (const std::string& commandLine : {"\"" + program + "\" /min", std::string("kse"),
-                                           "\"" + program + "\""}) {
+    for (const std::string& commandLine :
+         {"\"" + program + "\" /min", std::string("kse"), "\"" + program + "\""}) {
         system.commandLine = commandLine;
         ASSERT_EQ(Manage(ShortcutMode::Create), 0) << commandLine;
         const LinkContents contents = ReadLink(link);
@@ -129,8 +129,7 @@ TEST_F(StartupShortcut, SearchThatCannotTellCountsAsPresent) {
 class AutostartMenu : public MainWindowTest {
 protected:
     UINT Mark() const {
-        return ::GetMenuState(::GetMenu(Window()), ID_OPTIONS_AUTOSTART, MF_BYCOMMAND) &
-               MF_CHECKED;
+        return ::GetMenuState(::GetMenu(Window()), ID_OPTIONS_AUTOSTART, MF_BYCOMMAND) & MF_CHECKED;
     }
 };
 

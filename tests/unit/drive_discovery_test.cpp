@@ -51,9 +51,9 @@ protected:
 
 TEST_F(DriveDiscovery, ListsUsbDisksNewestFirstAndMapsRowsToEntries) {
     Build({InternalDisk(0), MakeUsbDisk(1, "Stick A"), MakeUsbDisk(2, "Stick B"),
-            MakeUsbDisk(3, "Stick C")},
-           {Volume(0, "C:\\", "SYSTEM", 1000, 2000), Volume(1, "E:\\", "A", 1, 2),
-            Volume(2, "F:\\", "B", 1, 2), Volume(3, "G:\\", "C", 1, 2)});
+           MakeUsbDisk(3, "Stick C")},
+          {Volume(0, "C:\\", "SYSTEM", 1000, 2000), Volume(1, "E:\\", "A", 1, 2),
+           Volume(2, "F:\\", "B", 1, 2), Volume(3, "G:\\", "C", 1, 2)});
     EXPECT_EQ(Refresh(), 0);
 
     ASSERT_EQ(host.table.m_driveTexts.size(), 3u);
@@ -130,7 +130,7 @@ TEST_F(DriveDiscovery, TimerIsNotStoppedWhenItWasNeverStarted) {
 
 TEST_F(DriveDiscovery, DiskWithoutVolumeAndDiskWithTwoVolumes) {
     Build({MakeUsbDisk(1, "Bare"), MakeUsbDisk(2, "Split")},
-           {Volume(2, "F:\\", "FIRST", 1, 2), Volume(2, "G:\\", "SECOND", 3, 4)});
+          {Volume(2, "F:\\", "FIRST", 1, 2), Volume(2, "G:\\", "SECOND", 3, 4)});
     Refresh();
     EXPECT_EQ(host.table.m_driveTexts,
               (std::vector<std::string>{"(?:) Not Formatted\nBare",
@@ -154,8 +154,8 @@ TEST_F(DriveDiscovery, SkipsDisksThatCannotBeExamined) {
     SimDisk brokenNode = MakeUsbDisk(3, "Broken node");
     brokenNode.devInst = 0;
     Build({MakeUsbDisk(1, "Kept"), unopenable, brokenNode, MakeUsbDisk(4, "No detail"),
-            MakeUsbDisk(5, "No heap")},
-           {});
+           MakeUsbDisk(5, "No heap")},
+          {});
     // Two detail calls per disk: the fourth disk's size query answers no size.
     machine->Faults().FailOnCall("SetupDiGetDeviceInterfaceDetailA", 7);
     machine->Faults().FailOnCall("HeapAlloc", 4);  // the fifth disk's detail buffer
@@ -214,11 +214,11 @@ TEST_F(DriveDiscovery, LongNamesAndPathListsAreReadWhole) {
 
 TEST_F(DriveDiscovery, HorizontalExtentFollowsTheLastEntry) {
     Build({MakeUsbDisk(1, std::string(100, 'x')), MakeUsbDisk(2, "Short")},
-           {Volume(1, "E:\\", "A", 1, 2), Volume(2, "F:\\", "B", 1, 2)});
+          {Volume(1, "E:\\", "A", 1, 2), Volume(2, "F:\\", "B", 1, 2)});
     Refresh();
     EXPECT_EQ(host.list.GetHorizontalExtent(), 260);  // (5 + 12 + 14) * 5 = 155
     Build({MakeUsbDisk(2, "Short"), MakeUsbDisk(1, std::string(100, 'x'))},
-           {Volume(1, "E:\\", "A", 1, 2), Volume(2, "F:\\", "B", 1, 2)});
+          {Volume(1, "E:\\", "A", 1, 2), Volume(2, "F:\\", "B", 1, 2)});
     Refresh();
     EXPECT_EQ(host.list.GetHorizontalExtent(), (100 + 12 + 14) * 5);
 }
@@ -237,8 +237,7 @@ TEST_F(DriveDiscovery, MakesItsCallsInOrder) {
         "SetupDiGetDeviceInterfaceDetailA", "GetProcessHeap", "HeapAlloc",
         "SetupDiGetDeviceInterfaceDetailA", "CreateFileA", "DeviceIoControl", "CloseHandle",
         "FindFirstVolumeA", "GetVolumeInformationA", "GetVolumePathNamesForVolumeNameA",
-        "CreateFileA", "DeviceIoControl", "CloseHandle", "GetDiskFreeSpaceExA",
-        "FindVolumeClose",
+        "CreateFileA", "DeviceIoControl", "CloseHandle", "GetDiskFreeSpaceExA", "FindVolumeClose",
         // the disk is done: its detail buffer, then its property buffer
         "GetProcessHeap", "HeapFree", "LocalFree", "SetupDiEnumDeviceInfo",
         "SetupDiDestroyDeviceInfoList"};
@@ -252,8 +251,8 @@ TEST_F(DriveDiscovery, MakesItsCallsInOrder) {
 TEST_F(DriveDiscovery, ReleasesEverythingWhateverFails) {
     for (std::uint32_t seed = 1; seed <= 40; ++seed) {
         Build({MakeUsbDisk(1, "A"), InternalDisk(0), MakeUsbDisk(2, "B")},
-               {Volume(0, "C:\\", "SYS", 1, 2), Volume(1, "E:\\", "A", 1, 2),
-                Volume(2, "F:\\", "B", 1, 2)});
+              {Volume(0, "C:\\", "SYS", 1, 2), Volume(1, "E:\\", "A", 1, 2),
+               Volume(2, "F:\\", "B", 1, 2)});
         // Every call that hands something out or answers a question; the
         // calls that give things back are the ones under test.
         for (const char* function :

@@ -46,26 +46,24 @@ protected:
     void UseWarden(std::optional<std::string> label, bool freeSpaceFails) {
         SimDisk warden = MakeUsbDisk(3, "QN Warden USB Device");
         CreateWindowOn(Machine({warden}, {VolumeOn(3, "G:\\", std::move(label), freeSpaceFails)}));
-        system.processes = {{40, "Warden.exe"}, {41, "warden.exe"}, {42, "Warden.exe"},
-                            {43, "explorer.exe"}};
+        system.processes = {
+            {40, "Warden.exe"}, {41, "warden.exe"}, {42, "Warden.exe"}, {43, "explorer.exe"}};
         Choose(0);
     }
 };
 
 TEST_F(EjectTest, RowsMapToDrivesNewestFirst) {
     for (const auto& [row, ejected] : {std::pair<int, DWORD>{0, 3}, {1, 2}, {2, 1}}) {
-        CreateWindowOn(Machine({MakeUsbDisk(1, "First"), MakeUsbDisk(2, "Second"),
-                                MakeUsbDisk(3, "Third")},
-                               {}));
+        CreateWindowOn(Machine(
+            {MakeUsbDisk(1, "First"), MakeUsbDisk(2, "Second"), MakeUsbDisk(3, "Third")}, {}));
         Choose(row);
         Eject();
         const std::vector<std::string> calls = ConfigManagerCalls();
         ASSERT_EQ(calls.size(), 3u) << machine->JournalText();
-        EXPECT_EQ(calls[0], "CM_Get_Parent(out, " +
-                                JournalHex(MakeUsbDisk(ejected, "").devInst) + ", 0x0)");
-        EXPECT_EQ(calls[2].rfind("CM_Request_Device_EjectA(" +
-                                     JournalHex(MakeUsbDisk(ejected, "").parent),
-                                 0),
+        EXPECT_EQ(calls[0],
+                  "CM_Get_Parent(out, " + JournalHex(MakeUsbDisk(ejected, "").devInst) + ", 0x0)");
+        EXPECT_EQ(calls[2].rfind(
+                      "CM_Request_Device_EjectA(" + JournalHex(MakeUsbDisk(ejected, "").parent), 0),
                   0u)
             << calls[2];
         for (DWORD disk : {1, 2, 3}) EXPECT_EQ(machine->HasDisk(disk), disk != ejected) << row;
@@ -219,8 +217,8 @@ TEST_F(EjectTest, EnterEjectsOnlyWhenTheListHasTheFocus) {
     CreateWindowOn(Machine({MakeUsbDisk(1, "Stick")}, {}));
     Choose(0);
     // Another control of the window takes the focus.
-    HWND other = ::CreateWindowExA(0, "EDIT", "", WS_CHILD | WS_VISIBLE | WS_TABSTOP, 0, 0, 20,
-                                   10, Window(), nullptr, nullptr, nullptr);
+    HWND other = ::CreateWindowExA(0, "EDIT", "", WS_CHILD | WS_VISIBLE | WS_TABSTOP, 0, 0, 20, 10,
+                                   Window(), nullptr, nullptr, nullptr);
     ::SetFocus(other);
     Command(IDOK, BN_CLICKED);
     EXPECT_TRUE(ConfigManagerCalls().empty());

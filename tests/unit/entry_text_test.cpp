@@ -23,13 +23,12 @@ TEST(FreeSpaceText, NegativeTotalReadsAsDash) {
     EXPECT_EQ(FormatFreeSpace(500 * kMB, uint64_t{1} << 63), "-");
     EXPECT_EQ(FormatFreeSpace(~uint64_t{0}, ~uint64_t{0}), "0MB/0MB Free");
     // A negative free figure alone keeps its sign; only the total decides "-".
-    EXPECT_EQ(FormatFreeSpace(uint64_t{1} << 63, 980 * kMB),
-              "-8796093022208MB/980MB Free");
+    EXPECT_EQ(FormatFreeSpace(uint64_t{1} << 63, 980 * kMB), "-8796093022208MB/980MB Free");
 }
 
 TEST(DriveEntryText, GenericDiskWithVolume) {
-    const DriveEntryText entry =
-        FormatDriveEntry("\\\\.\\F:", "BACKUP", "Generic Flash Disk USB Device", "500MB/980MB Free");
+    const DriveEntryText entry = FormatDriveEntry(
+        "\\\\.\\F:", "BACKUP", "Generic Flash Disk USB Device", "500MB/980MB Free");
     EXPECT_EQ(entry.text, "(F:) BACKUP\nGeneric Flash Disk USB Device  [500MB/980MB Free]");
     EXPECT_EQ(entry.iconId, IDI_GENERIC_DISK);
 }
@@ -41,8 +40,9 @@ TEST(DriveEntryText, EmptyLabelAndNoVolume) {
 }
 
 TEST(DriveEntryText, ProductTableMatchesWholeNamesExactly) {
-    EXPECT_EQ(FormatDriveEntry("\\\\.\\E:", "KR7", "QNV Korvane KR7 USB Device", "1GB/14GB Free").text,
-              "(E:) KR7\nKorvane KR7  [1GB/14GB Free]");
+    EXPECT_EQ(
+        FormatDriveEntry("\\\\.\\E:", "KR7", "QNV Korvane KR7 USB Device", "1GB/14GB Free").text,
+        "(E:) KR7\nKorvane KR7  [1GB/14GB Free]");
     EXPECT_EQ(FormatDriveEntry("\\\\.\\E:", "", "QNV Korvane KR7 USB Device", "x").iconId, IDI_KR7);
     EXPECT_EQ(FormatDriveEntry("\\\\.\\E:", "", "QNV KORVANE USB Device", "x").iconId, IDI_CITADEL);
     EXPECT_EQ(FormatDriveEntry("\\\\.\\E:", "", "QN Warden USB Device", "x").iconId, IDI_WARDEN);

@@ -64,9 +64,10 @@ TEST_F(MainWindowTest, AutostartMarkShowsAnExistingShortcut) {
 }
 
 TEST_F(MainWindowTest, DeviceChangesRebuildOnceOrTwice) {
-    for (const auto& [event, rebuilds] :
-         {std::pair<UINT, size_t>{DBT_DEVNODES_CHANGED, 1}, {DBT_DEVICEARRIVAL, 2},
-          {DBT_DEVICEREMOVECOMPLETE, 2}, {DBT_DEVICEQUERYREMOVE, 1}}) {
+    for (const auto& [event, rebuilds] : {std::pair<UINT, size_t>{DBT_DEVNODES_CHANGED, 1},
+                                          {DBT_DEVICEARRIVAL, 2},
+                                          {DBT_DEVICEREMOVECOMPLETE, 2},
+                                          {DBT_DEVICEQUERYREMOVE, 1}}) {
         const size_t before = Refreshes();
         // The window never denies a removal.
         EXPECT_EQ(Send(WM_DEVICECHANGE, event), 0) << event;
@@ -94,9 +95,9 @@ TEST_F(MainWindowTest, EscAndOtherCancelRequestsDoNothing) {
 }
 
 TEST_F(MainWindowTest, CloseAltF4AndExitEndTheProcessWithCodeZero) {
-    for (const auto& message :
-         {std::tuple<UINT, WPARAM>{WM_SYSCOMMAND, SC_CLOSE}, {WM_SYSCOMMAND, SC_CLOSE | 0x2},
-          {WM_COMMAND, ID_OPTIONS_EXIT}}) {
+    for (const auto& message : {std::tuple<UINT, WPARAM>{WM_SYSCOMMAND, SC_CLOSE},
+                                {WM_SYSCOMMAND, SC_CLOSE | 0x2},
+                                {WM_COMMAND, ID_OPTIONS_EXIT}}) {
         CreateWindowOn(DefaultMachineDescription());
         system.calls.clear();
         Send(std::get<0>(message), std::get<1>(message));
@@ -116,8 +117,8 @@ TEST_F(MainWindowTest, MinimiseGoesToTheTaskbarAndPaintsTheIcon) {
 }
 
 TEST_F(MainWindowTest, AboutBoxFromTheSystemMenuAndTheHelpMenu) {
-    for (const auto& [message, value] : {std::pair<UINT, WPARAM>{WM_SYSCOMMAND, IDM_ABOUTBOX},
-                                         {WM_COMMAND, ID_HELP_ABOUT}}) {
+    for (const auto& [message, value] :
+         {std::pair<UINT, WPARAM>{WM_SYSCOMMAND, IDM_ABOUTBOX}, {WM_COMMAND, ID_HELP_ABOUT}}) {
         CloseModalWindowWhenShown("About Korvane Safe Eject");
         Send(message, value);
         EXPECT_NE(g_modalToClose, nullptr);
@@ -136,14 +137,22 @@ TEST_F(MainWindowTest, VisitOpensTheWebSiteThroughTheShell) {
 // without a test here fails this test.
 TEST_F(MainWindowTest, EveryMessageTableRowIsCovered) {
     const std::set<std::tuple<UINT, UINT, UINT>> tested{
-        {WM_SYSCOMMAND, 0, 0},        {WM_PAINT, 0, 0},
-        {WM_QUERYDRAGICON, 0, 0},     {WM_DEVICECHANGE, 0, 0},
-        {WM_TRAYNOTIFY, 0, 0},        {WM_DESTROY, 0, 0},
-        {WM_TIMER, 0, 0},             {WM_COMMAND, 0, ID_TRAY_EXIT},
-        {WM_COMMAND, 0, ID_TRAY_RESTORE}, {WM_COMMAND, 0, ID_OPTIONS_MINIMIZE_TO_TRAY},
-        {WM_COMMAND, 0, ID_OPTIONS_AUTOSTART}, {WM_COMMAND, 0, ID_OPTIONS_EXIT},
-        {WM_COMMAND, 0, ID_HELP_ABOUT}, {WM_COMMAND, 0, ID_HELP_VISIT},
-        {WM_COMMAND, 0, ID_HELP_USER_GUIDE}, {WM_COMMAND, STN_CLICKED, IDC_REFRESH_ICON},
+        {WM_SYSCOMMAND, 0, 0},
+        {WM_PAINT, 0, 0},
+        {WM_QUERYDRAGICON, 0, 0},
+        {WM_DEVICECHANGE, 0, 0},
+        {WM_TRAYNOTIFY, 0, 0},
+        {WM_DESTROY, 0, 0},
+        {WM_TIMER, 0, 0},
+        {WM_COMMAND, 0, ID_TRAY_EXIT},
+        {WM_COMMAND, 0, ID_TRAY_RESTORE},
+        {WM_COMMAND, 0, ID_OPTIONS_MINIMIZE_TO_TRAY},
+        {WM_COMMAND, 0, ID_OPTIONS_AUTOSTART},
+        {WM_COMMAND, 0, ID_OPTIONS_EXIT},
+        {WM_COMMAND, 0, ID_HELP_ABOUT},
+        {WM_COMMAND, 0, ID_HELP_VISIT},
+        {WM_COMMAND, 0, ID_HELP_USER_GUIDE},
+        {WM_COMMAND, STN_CLICKED, IDC_REFRESH_ICON},
         {WM_COMMAND, LBN_DBLCLK, IDC_DRIVE_LIST}};
     std::set<std::tuple<UINT, UINT, UINT>> declared;
     for (const MessageMapEntry& entry : dialog->GetMessageMap()) {

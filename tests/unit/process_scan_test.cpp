@@ -14,8 +14,11 @@ protected:
 };
 
 TEST_F(ProcessScan, EndsEveryProcessOfExactlyThatNameThenPauses) {
-    system.processes = {{10, "Warden.exe"}, {11, "WARDEN.EXE"}, {12, "Warden.exe"},
-                        {13, "Warden.exe.bak"}, {14, "MyWarden.exe"}};
+    system.processes = {{10, "Warden.exe"},
+                        {11, "WARDEN.EXE"},
+                        {12, "Warden.exe"},
+                        {13, "Warden.exe.bak"},
+                        {14, "MyWarden.exe"}};
     TerminateProcessesByName(system, "Warden.exe");
     EXPECT_EQ(system.terminated, (std::vector<DWORD>{10, 12}));
     EXPECT_EQ(system.sleeps, std::vector<DWORD>{1000});
@@ -52,8 +55,10 @@ TEST_F(ProcessScan, ProcessThatCannotBeOpenedIsLeftAndTheScanGoesOn) {
 }
 
 TEST_F(ProcessScan, OtherInstancesEndButNotThisOneAndWithoutPause) {
-    system.processes = {{7, "Korvane_Safe_Eject.exe"}, {100, "Korvane_Safe_Eject.exe"},
-                        {8, "Korvane_Safe_Eject.exe"}, {9, "korvane_safe_eject.exe"},
+    system.processes = {{7, "Korvane_Safe_Eject.exe"},
+                        {100, "Korvane_Safe_Eject.exe"},
+                        {8, "Korvane_Safe_Eject.exe"},
+                        {9, "korvane_safe_eject.exe"},
                         {12, "Korvane_Safe_Eject_sim.exe"}};
     TerminateOtherInstances(system, 100);
     EXPECT_EQ(system.terminated, (std::vector<DWORD>{7, 8}));

@@ -11,7 +11,9 @@ std::string Hex(uintptr_t value) {
     return text;
 }
 
-const char* Text(const char* text) { return text == nullptr ? "null" : text; }
+const char* Text(const char* text) {
+    return text == nullptr ? "null" : text;
+}
 
 }  // namespace
 
@@ -28,8 +30,8 @@ HANDLE RecordingSystemApi::NewHandle() {
 }
 
 HANDLE RecordingSystemApi::CreateToolhelp32Snapshot(DWORD flags, DWORD processId) {
-    Record("CreateToolhelp32Snapshot(" + std::to_string(flags) + "," +
-           std::to_string(processId) + ")");
+    Record("CreateToolhelp32Snapshot(" + std::to_string(flags) + "," + std::to_string(processId) +
+           ")");
     if (snapshotFails) return INVALID_HANDLE_VALUE;
     m_nextProcess = 0;
     return NewHandle();
@@ -82,14 +84,18 @@ void RecordingSystemApi::Sleep(DWORD milliseconds) {
     sleeps.push_back(milliseconds);
 }
 
-DWORD RecordingSystemApi::GetCurrentProcessId() { return currentProcessId; }
+DWORD RecordingSystemApi::GetCurrentProcessId() {
+    return currentProcessId;
+}
 
 void RecordingSystemApi::ExitProcess(UINT exitCode) {
     Record("ExitProcess(" + std::to_string(exitCode) + ")");
     throw ProcessExit{exitCode};
 }
 
-LPSTR RecordingSystemApi::GetCommandLineA() { return commandLine.data(); }
+LPSTR RecordingSystemApi::GetCommandLineA() {
+    return commandLine.data();
+}
 
 DWORD RecordingSystemApi::GetModuleFileNameA(HMODULE, LPSTR fileName, DWORD size) {
     if (size == 0) return 0;
@@ -113,12 +119,15 @@ BOOL RecordingSystemApi::SHGetPathFromIDListA(PCIDLIST_ABSOLUTE pidl, LPSTR path
     return TRUE;
 }
 
-void RecordingSystemApi::CoTaskMemFree(void*) { Record("CoTaskMemFree"); }
+void RecordingSystemApi::CoTaskMemFree(void*) {
+    Record("CoTaskMemFree");
+}
 
 HRESULT RecordingSystemApi::CoCreateInstance(REFCLSID clsid, IUnknown*, DWORD context, REFIID iid,
                                              void** object) {
     Record("CoCreateInstance(" + std::to_string(context) + ")");
-    if (realFiles && !createInstance) return ::CoCreateInstance(clsid, nullptr, context, iid, object);
+    if (realFiles && !createInstance)
+        return ::CoCreateInstance(clsid, nullptr, context, iid, object);
     if (!createInstance) return REGDB_E_CLASSNOTREG;
     return createInstance(clsid, iid, object);
 }
@@ -150,7 +159,9 @@ BOOL RecordingSystemApi::FindClose(HANDLE search) {
     return realFiles ? ::FindClose(search) : TRUE;
 }
 
-DWORD RecordingSystemApi::GetLastError() { return m_lastError; }
+DWORD RecordingSystemApi::GetLastError() {
+    return m_lastError;
+}
 
 BOOL RecordingSystemApi::DeleteFileA(LPCSTR fileName) {
     Record(std::string("DeleteFileA(") + Text(fileName) + ")");
@@ -169,9 +180,8 @@ BOOL RecordingSystemApi::DeleteFileA(LPCSTR fileName) {
     return TRUE;
 }
 
-HINSTANCE RecordingSystemApi::ShellExecuteA(HWND owner, LPCSTR verb, LPCSTR file,
-                                            LPCSTR parameters, LPCSTR directory,
-                                            INT showCommand) {
+HINSTANCE RecordingSystemApi::ShellExecuteA(HWND owner, LPCSTR verb, LPCSTR file, LPCSTR parameters,
+                                            LPCSTR directory, INT showCommand) {
     Record(std::string("ShellExecuteA(") + Hex(reinterpret_cast<uintptr_t>(owner)) + "," +
            Text(verb) + "," + Text(file) + "," + Text(parameters) + "," + Text(directory) + "," +
            std::to_string(showCommand) + ")");

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "res/resource.h"
 #include "platform/windows_headers.h"
+#include "res/resource.h"
 
 namespace {
 
@@ -48,7 +48,8 @@ private:
     template <class T>
     T Read() {
         T value{};
-        if (m_at + sizeof(T) <= m_bytes.size()) std::memcpy(&value, m_bytes.data() + m_at, sizeof(T));
+        if (m_at + sizeof(T) <= m_bytes.size())
+            std::memcpy(&value, m_bytes.data() + m_at, sizeof(T));
         m_at += sizeof(T);
         return value;
     }
@@ -118,7 +119,9 @@ Dialog ReadDialog(int id) {
 // A predefined class may stand as its name or its ordinal; both make the same control.
 std::string ClassName(std::string windowClass) {
     for (const auto& [ordinal, name] : {std::pair<const char*, const char*>{"#128", "BUTTON"},
-                                        {"#129", "EDIT"}, {"#130", "STATIC"}, {"#131", "LISTBOX"}}) {
+                                        {"#129", "EDIT"},
+                                        {"#130", "STATIC"},
+                                        {"#131", "LISTBOX"}}) {
         if (windowClass == ordinal) return name;
     }
     for (char& c : windowClass) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
@@ -168,8 +171,8 @@ TEST(Resources, AboutAndUserGuideTemplates) {
     EXPECT_EQ(about.controls[2].style, 0x50020000u);
     ExpectControl(about.controls[3], IDOK, "BUTTON", "OK", {247, 11, 50, 16}, 0x50030001, 0);
     ExpectControl(about.controls[4], 1138, "EDIT", "", {17, 75, 276, 99}, 0x50A10804, 0);
-    ExpectControl(about.controls[5], -1, "STATIC", "License Agreement", {19, 50, 62, 8},
-                  0x50020000, 0);
+    ExpectControl(about.controls[5], -1, "STATIC", "License Agreement", {19, 50, 62, 8}, 0x50020000,
+                  0);
     ExpectControl(about.controls[6], 1137, "STATIC", "www.korvane.example", {235, 38, 68, 8},
                   0x50020100, 0);
 
@@ -195,10 +198,12 @@ TEST(Resources, MenuBarTrayMenuAndString) {
     HMENU bar = ::LoadMenuA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAIN_MENU));
     ASSERT_EQ(::GetMenuItemCount(bar), 2);
     using Items = std::vector<std::pair<std::string, UINT>>;
-    EXPECT_EQ(MenuItems(::GetSubMenu(bar, 0)),
-              (Items{{"Minimize to tray", 32778}, {"Autostart with Windows", 32779}, {"Exit", 32780}}));
-    EXPECT_EQ(MenuItems(::GetSubMenu(bar, 1)),
-              (Items{{"User Guide", 32783}, {"Visit www.korvane.example", 32782}, {"A&bout", 32781}}));
+    EXPECT_EQ(
+        MenuItems(::GetSubMenu(bar, 0)),
+        (Items{{"Minimize to tray", 32778}, {"Autostart with Windows", 32779}, {"Exit", 32780}}));
+    EXPECT_EQ(
+        MenuItems(::GetSubMenu(bar, 1)),
+        (Items{{"User Guide", 32783}, {"Visit www.korvane.example", 32782}, {"A&bout", 32781}}));
     char title[32] = {};
     ::GetMenuStringA(bar, 1, title, sizeof(title), MF_BYPOSITION);
     EXPECT_STREQ(title, "&Help");
@@ -208,7 +213,8 @@ TEST(Resources, MenuBarTrayMenuAndString) {
     HMENU tray = ::LoadMenuA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_TRAY_MENU));
     ::GetMenuStringA(tray, 0, title, sizeof(title), MF_BYPOSITION);
     EXPECT_STREQ(title, "Korvane Safe Eject");
-    EXPECT_EQ(MenuItems(::GetSubMenu(tray, 0)), (Items{{"Restore", 32772}, {"", 0}, {"Exit", 32771}}));
+    EXPECT_EQ(MenuItems(::GetSubMenu(tray, 0)),
+              (Items{{"Restore", 32772}, {"", 0}, {"Exit", 32771}}));
     ::DestroyMenu(tray);
 
     char about[64] = {};
@@ -231,8 +237,9 @@ TEST(Resources, IconsComeInSeveralSizesAndDiffer) {
             has16 = has16 || (entry[0] == 16 && entry[1] == 16);
         }
         EXPECT_TRUE(has16) << id;
-        const int imageId = ::LookupIconIdFromDirectoryEx(
-            reinterpret_cast<PBYTE>(const_cast<char*>(group.data())), TRUE, 32, 32, LR_DEFAULTCOLOR);
+        const int imageId =
+            ::LookupIconIdFromDirectoryEx(reinterpret_cast<PBYTE>(const_cast<char*>(group.data())),
+                                          TRUE, 32, 32, LR_DEFAULTCOLOR);
         images.push_back(Resource(RT_ICON, imageId));
     }
     for (size_t i = 0; i < images.size(); ++i) {

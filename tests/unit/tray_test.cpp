@@ -90,7 +90,8 @@ TEST_F(TrayTest, TrayMenuHasRestoreSeparatorExit) {
     ASSERT_NE(popup, nullptr);
     ASSERT_EQ(::GetMenuItemCount(popup), 3);
     EXPECT_EQ(::GetMenuItemID(popup, 0), static_cast<UINT>(ID_TRAY_RESTORE));
-    EXPECT_EQ(::GetMenuState(popup, 1, MF_BYPOSITION) & MF_SEPARATOR, static_cast<UINT>(MF_SEPARATOR));
+    EXPECT_EQ(::GetMenuState(popup, 1, MF_BYPOSITION) & MF_SEPARATOR,
+              static_cast<UINT>(MF_SEPARATOR));
     EXPECT_EQ(::GetMenuItemID(popup, 2), static_cast<UINT>(ID_TRAY_EXIT));
 }
 
@@ -98,8 +99,7 @@ TEST_F(TrayTest, TrayExitDeletesTheIconThenEndsTheProcess) {
     Command(ID_OPTIONS_MINIMIZE_TO_TRAY);
     system.calls.clear();
     Command(ID_TRAY_EXIT);
-    EXPECT_EQ(system.calls,
-              (std::vector<std::string>{"Shell_NotifyIconA(2)", "ExitProcess(0)"}));
+    EXPECT_EQ(system.calls, (std::vector<std::string>{"Shell_NotifyIconA(2)", "ExitProcess(0)"}));
 }
 
 TEST_F(TrayTest, DestroyingTheWindowDeletesTheIcon) {

@@ -33,7 +33,9 @@ CDHtmlDialog::~CDHtmlDialog() {
     ReleaseBrowser();
 }
 
-MessageMap CDHtmlDialog::GetMessageMap() const { return kMessageMap; }
+MessageMap CDHtmlDialog::GetMessageMap() const {
+    return kMessageMap;
+}
 
 INT_PTR CDHtmlDialog::DoModal() {
     m_modal = true;

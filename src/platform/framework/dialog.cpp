@@ -67,21 +67,21 @@ LRESULT CDialog::DefWindowProc(UINT, WPARAM, LPARAM) {
 
 bool DialogReturnsResultDirectly(UINT message) {
     switch (message) {
-    case WM_CHARTOITEM:
-    case WM_COMPAREITEM:
-    case WM_VKEYTOITEM:
-    case WM_QUERYDRAGICON:
-    case WM_INITDIALOG:
-    case WM_CTLCOLORMSGBOX:
-    case WM_CTLCOLOREDIT:
-    case WM_CTLCOLORLISTBOX:
-    case WM_CTLCOLORBTN:
-    case WM_CTLCOLORDLG:
-    case WM_CTLCOLORSCROLLBAR:
-    case WM_CTLCOLORSTATIC:
-        return true;
-    default:
-        return false;
+        case WM_CHARTOITEM:
+        case WM_COMPAREITEM:
+        case WM_VKEYTOITEM:
+        case WM_QUERYDRAGICON:
+        case WM_INITDIALOG:
+        case WM_CTLCOLORMSGBOX:
+        case WM_CTLCOLOREDIT:
+        case WM_CTLCOLORLISTBOX:
+        case WM_CTLCOLORBTN:
+        case WM_CTLCOLORDLG:
+        case WM_CTLCOLORSCROLLBAR:
+        case WM_CTLCOLORSTATIC:
+            return true;
+        default:
+            return false;
     }
 }
 
@@ -102,8 +102,7 @@ INT_PTR CDialog::DialogProc(UINT message, WPARAM wParam, LPARAM lParam) {
     m_current = {message, wParam, lParam};
     m_defaultRequested = false;
     LRESULT result = 0;
-    const bool handled =
-        HandleMessage(message, wParam, lParam, &result) && !m_defaultRequested;
+    const bool handled = HandleMessage(message, wParam, lParam, &result) && !m_defaultRequested;
     m_current = outer;
     m_defaultRequested = outerDefault;
     if (message == WM_NCDESTROY) Detach();

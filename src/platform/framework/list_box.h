@@ -16,18 +16,18 @@ public:
     }
     void ResetContent() const { SendMessage(LB_RESETCONTENT); }
     int SetItemDataPtr(int index, void* data) const {
-        return static_cast<int>(
-            SendMessage(LB_SETITEMDATA, index, reinterpret_cast<LPARAM>(data)));
+        return static_cast<int>(SendMessage(LB_SETITEMDATA, index, reinterpret_cast<LPARAM>(data)));
     }
     void* GetItemDataPtr(int index) const {
         return reinterpret_cast<void*>(SendMessage(LB_GETITEMDATA, index));
     }
     int GetItemRect(int index, RECT* rect) const {
-        return static_cast<int>(
-            SendMessage(LB_GETITEMRECT, index, reinterpret_cast<LPARAM>(rect)));
+        return static_cast<int>(SendMessage(LB_GETITEMRECT, index, reinterpret_cast<LPARAM>(rect)));
     }
     void SetHorizontalExtent(int pixels) const { SendMessage(LB_SETHORIZONTALEXTENT, pixels); }
-    int GetHorizontalExtent() const { return static_cast<int>(SendMessage(LB_GETHORIZONTALEXTENT)); }
+    int GetHorizontalExtent() const {
+        return static_cast<int>(SendMessage(LB_GETHORIZONTALEXTENT));
+    }
 
     virtual void DrawItem(DRAWITEMSTRUCT* drawItem);
     virtual void MeasureItem(MEASUREITEMSTRUCT* measureItem);

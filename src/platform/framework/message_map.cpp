@@ -2,7 +2,9 @@
 
 namespace {
 
-bool IsCommand(UINT message) { return message == WM_COMMAND || message == WM_REFLECT_COMMAND; }
+bool IsCommand(UINT message) {
+    return message == WM_COMMAND || message == WM_REFLECT_COMMAND;
+}
 
 }  // namespace
 

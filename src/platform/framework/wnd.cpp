@@ -19,23 +19,25 @@ bool IsOwnerDrawRequest(UINT message) {
 // window handle, only the control id, so the control is found by its id.
 HWND ControlOf(HWND parent, UINT message, LPARAM lParam) {
     switch (message) {
-    case WM_DRAWITEM:
-        return reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)->hwndItem;
-    case WM_MEASUREITEM:
-        return ::GetDlgItem(parent, reinterpret_cast<const MEASUREITEMSTRUCT*>(lParam)->CtlID);
-    case WM_COMPAREITEM:
-        return reinterpret_cast<const COMPAREITEMSTRUCT*>(lParam)->hwndItem;
-    case WM_VKEYTOITEM:
-    case WM_COMMAND:
-        return reinterpret_cast<HWND>(lParam);
-    default:
-        return nullptr;
+        case WM_DRAWITEM:
+            return reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)->hwndItem;
+        case WM_MEASUREITEM:
+            return ::GetDlgItem(parent, reinterpret_cast<const MEASUREITEMSTRUCT*>(lParam)->CtlID);
+        case WM_COMPAREITEM:
+            return reinterpret_cast<const COMPAREITEMSTRUCT*>(lParam)->hwndItem;
+        case WM_VKEYTOITEM:
+        case WM_COMMAND:
+            return reinterpret_cast<HWND>(lParam);
+        default:
+            return nullptr;
     }
 }
 
 }  // namespace
 
-CWnd::~CWnd() { Detach(); }
+CWnd::~CWnd() {
+    Detach();
+}
 
 LRESULT CWnd::SendMessage(UINT message, WPARAM wParam, LPARAM lParam) const {
     return ::SendMessageA(m_hWnd, message, wParam, lParam);
@@ -85,8 +87,7 @@ BOOL CWnd::SubclassDlgItem(int id, const CWnd& parent) {
     return SubclassWindow(::GetDlgItem(parent.m_hWnd, id));
 }
 
-LRESULT CALLBACK CWnd::StaticWindowProc(HWND window, UINT message, WPARAM wParam,
-                                        LPARAM lParam) {
+LRESULT CALLBACK CWnd::StaticWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     CWnd* object = FromHandlePermanent(window);
     if (object == nullptr) return ::DefWindowProcA(window, message, wParam, lParam);
     return GuardedCall([&] { return object->WindowProc(message, wParam, lParam); }, 0);

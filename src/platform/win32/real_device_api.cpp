@@ -1,19 +1,17 @@
 #include "platform/win32/real_device_api.h"
 
-HDEVINFO RealDeviceApi::SetupDiGetClassDevsA(const GUID* classGuid, PCSTR enumerator,
-                                             HWND parent, DWORD flags) {
+HDEVINFO RealDeviceApi::SetupDiGetClassDevsA(const GUID* classGuid, PCSTR enumerator, HWND parent,
+                                             DWORD flags) {
     return ::SetupDiGetClassDevsA(classGuid, enumerator, parent, flags);
 }
 
-BOOL RealDeviceApi::SetupDiEnumDeviceInfo(HDEVINFO set, DWORD memberIndex,
-                                          SP_DEVINFO_DATA* data) {
+BOOL RealDeviceApi::SetupDiEnumDeviceInfo(HDEVINFO set, DWORD memberIndex, SP_DEVINFO_DATA* data) {
     return ::SetupDiEnumDeviceInfo(set, memberIndex, data);
 }
 
 BOOL RealDeviceApi::SetupDiGetDeviceRegistryPropertyA(HDEVINFO set, SP_DEVINFO_DATA* data,
-                                                      DWORD property, DWORD* regType,
-                                                      BYTE* buffer, DWORD bufferSize,
-                                                      DWORD* requiredSize) {
+                                                      DWORD property, DWORD* regType, BYTE* buffer,
+                                                      DWORD bufferSize, DWORD* requiredSize) {
     return ::SetupDiGetDeviceRegistryPropertyA(set, data, property, regType, buffer, bufferSize,
                                                requiredSize);
 }
@@ -29,8 +27,8 @@ BOOL RealDeviceApi::SetupDiGetDeviceInterfaceDetailA(HDEVINFO set,
                                                      SP_DEVICE_INTERFACE_DETAIL_DATA_A* detail,
                                                      DWORD detailSize, DWORD* requiredSize,
                                                      SP_DEVINFO_DATA* data) {
-    return ::SetupDiGetDeviceInterfaceDetailA(set, interfaceData, detail, detailSize,
-                                              requiredSize, data);
+    return ::SetupDiGetDeviceInterfaceDetailA(set, interfaceData, detail, detailSize, requiredSize,
+                                              data);
 }
 
 BOOL RealDeviceApi::SetupDiDestroyDeviceInfoList(HDEVINFO set) {
@@ -50,7 +48,9 @@ BOOL RealDeviceApi::DeviceIoControl(HANDLE device, DWORD ioControlCode, void* in
                              bytesReturned, overlapped);
 }
 
-BOOL RealDeviceApi::CloseHandle(HANDLE handle) { return ::CloseHandle(handle); }
+BOOL RealDeviceApi::CloseHandle(HANDLE handle) {
+    return ::CloseHandle(handle);
+}
 
 HANDLE RealDeviceApi::FindFirstVolumeA(LPSTR volumeName, DWORD length) {
     return ::FindFirstVolumeA(volumeName, length);
@@ -60,12 +60,14 @@ BOOL RealDeviceApi::FindNextVolumeA(HANDLE search, LPSTR volumeName, DWORD lengt
     return ::FindNextVolumeA(search, volumeName, length);
 }
 
-BOOL RealDeviceApi::FindVolumeClose(HANDLE search) { return ::FindVolumeClose(search); }
+BOOL RealDeviceApi::FindVolumeClose(HANDLE search) {
+    return ::FindVolumeClose(search);
+}
 
-BOOL RealDeviceApi::GetVolumeInformationA(LPCSTR rootPath, LPSTR volumeName,
-                                          DWORD volumeNameSize, DWORD* serialNumber,
-                                          DWORD* maxComponentLength, DWORD* fileSystemFlags,
-                                          LPSTR fileSystemName, DWORD fileSystemNameSize) {
+BOOL RealDeviceApi::GetVolumeInformationA(LPCSTR rootPath, LPSTR volumeName, DWORD volumeNameSize,
+                                          DWORD* serialNumber, DWORD* maxComponentLength,
+                                          DWORD* fileSystemFlags, LPSTR fileSystemName,
+                                          DWORD fileSystemNameSize) {
     return ::GetVolumeInformationA(rootPath, volumeName, volumeNameSize, serialNumber,
                                    maxComponentLength, fileSystemFlags, fileSystemName,
                                    fileSystemNameSize);
@@ -81,7 +83,9 @@ BOOL RealDeviceApi::GetDiskFreeSpaceExA(LPCSTR directory, ULARGE_INTEGER* freeTo
     return ::GetDiskFreeSpaceExA(directory, freeToCaller, totalBytes, totalFree);
 }
 
-HANDLE RealDeviceApi::GetProcessHeap() { return ::GetProcessHeap(); }
+HANDLE RealDeviceApi::GetProcessHeap() {
+    return ::GetProcessHeap();
+}
 
 LPVOID RealDeviceApi::HeapAlloc(HANDLE heap, DWORD flags, SIZE_T bytes) {
     return ::HeapAlloc(heap, flags, bytes);
@@ -91,11 +95,17 @@ BOOL RealDeviceApi::HeapFree(HANDLE heap, DWORD flags, LPVOID memory) {
     return ::HeapFree(heap, flags, memory);
 }
 
-HLOCAL RealDeviceApi::LocalAlloc(UINT flags, SIZE_T bytes) { return ::LocalAlloc(flags, bytes); }
+HLOCAL RealDeviceApi::LocalAlloc(UINT flags, SIZE_T bytes) {
+    return ::LocalAlloc(flags, bytes);
+}
 
-HLOCAL RealDeviceApi::LocalFree(HLOCAL memory) { return ::LocalFree(memory); }
+HLOCAL RealDeviceApi::LocalFree(HLOCAL memory) {
+    return ::LocalFree(memory);
+}
 
-DWORD RealDeviceApi::GetLastError() { return ::GetLastError(); }
+DWORD RealDeviceApi::GetLastError() {
+    return ::GetLastError();
+}
 
 CONFIGRET RealDeviceApi::CM_Get_Parent(DEVINST* parent, DEVINST device, ULONG flags) {
     return ::CM_Get_Parent(parent, device, flags);
@@ -107,8 +117,7 @@ CONFIGRET RealDeviceApi::CM_Get_DevNode_Status(ULONG* status, ULONG* problem, DE
 }
 
 CONFIGRET RealDeviceApi::CM_Request_Device_EjectA(DEVINST device, PNP_VETO_TYPE* vetoType,
-                                                  LPSTR vetoName, ULONG nameLength,
-                                                  ULONG flags) {
+                                                  LPSTR vetoName, ULONG nameLength, ULONG flags) {
     return ::CM_Request_Device_EjectA(device, vetoType, vetoName, nameLength, flags);
 }
 

@@ -12,8 +12,8 @@ public:
     BOOL SetupDiGetDeviceRegistryPropertyA(HDEVINFO set, SP_DEVINFO_DATA* data, DWORD property,
                                            DWORD* regType, BYTE* buffer, DWORD bufferSize,
                                            DWORD* requiredSize) override;
-    BOOL SetupDiEnumDeviceInterfaces(HDEVINFO set, SP_DEVINFO_DATA* data,
-                                     const GUID* interfaceGuid, DWORD memberIndex,
+    BOOL SetupDiEnumDeviceInterfaces(HDEVINFO set, SP_DEVINFO_DATA* data, const GUID* interfaceGuid,
+                                     DWORD memberIndex,
                                      SP_DEVICE_INTERFACE_DATA* interfaceData) override;
     BOOL SetupDiGetDeviceInterfaceDetailA(HDEVINFO set, SP_DEVICE_INTERFACE_DATA* interfaceData,
                                           SP_DEVICE_INTERFACE_DETAIL_DATA_A* detail,
@@ -49,7 +49,6 @@ public:
                                     ULONG flags) override;
     CONFIGRET CM_Request_Device_EjectA(DEVINST device, PNP_VETO_TYPE* vetoType, LPSTR vetoName,
                                        ULONG nameLength, ULONG flags) override;
-    CONFIGRET CM_Query_And_Remove_SubTreeA(DEVINST device, PNP_VETO_TYPE* vetoType,
-                                           LPSTR vetoName, ULONG nameLength,
-                                           ULONG flags) override;
+    CONFIGRET CM_Query_And_Remove_SubTreeA(DEVINST device, PNP_VETO_TYPE* vetoType, LPSTR vetoName,
+                                           ULONG nameLength, ULONG flags) override;
 };

@@ -20,22 +20,31 @@ BOOL RealSystemApi::TerminateProcess(HANDLE process, UINT exitCode) {
     return ::TerminateProcess(process, exitCode);
 }
 
-BOOL RealSystemApi::CloseHandle(HANDLE handle) { return ::CloseHandle(handle); }
+BOOL RealSystemApi::CloseHandle(HANDLE handle) {
+    return ::CloseHandle(handle);
+}
 
-void RealSystemApi::Sleep(DWORD milliseconds) { ::Sleep(milliseconds); }
+void RealSystemApi::Sleep(DWORD milliseconds) {
+    ::Sleep(milliseconds);
+}
 
-DWORD RealSystemApi::GetCurrentProcessId() { return ::GetCurrentProcessId(); }
+DWORD RealSystemApi::GetCurrentProcessId() {
+    return ::GetCurrentProcessId();
+}
 
-void RealSystemApi::ExitProcess(UINT exitCode) { ::ExitProcess(exitCode); }
+void RealSystemApi::ExitProcess(UINT exitCode) {
+    ::ExitProcess(exitCode);
+}
 
-LPSTR RealSystemApi::GetCommandLineA() { return ::GetCommandLineA(); }
+LPSTR RealSystemApi::GetCommandLineA() {
+    return ::GetCommandLineA();
+}
 
 DWORD RealSystemApi::GetModuleFileNameA(HMODULE module, LPSTR fileName, DWORD size) {
     return ::GetModuleFileNameA(module, fileName, size);
 }
 
-HRESULT RealSystemApi::SHGetSpecialFolderLocation(HWND owner, int folder,
-                                                  PIDLIST_ABSOLUTE* pidl) {
+HRESULT RealSystemApi::SHGetSpecialFolderLocation(HWND owner, int folder, PIDLIST_ABSOLUTE* pidl) {
     return ::SHGetSpecialFolderLocation(owner, folder, pidl);
 }
 
@@ -43,10 +52,12 @@ BOOL RealSystemApi::SHGetPathFromIDListA(PCIDLIST_ABSOLUTE pidl, LPSTR path) {
     return ::SHGetPathFromIDListA(pidl, path);
 }
 
-void RealSystemApi::CoTaskMemFree(void* memory) { ::CoTaskMemFree(memory); }
+void RealSystemApi::CoTaskMemFree(void* memory) {
+    ::CoTaskMemFree(memory);
+}
 
-HRESULT RealSystemApi::CoCreateInstance(REFCLSID clsid, IUnknown* outer, DWORD context,
-                                        REFIID iid, void** object) {
+HRESULT RealSystemApi::CoCreateInstance(REFCLSID clsid, IUnknown* outer, DWORD context, REFIID iid,
+                                        void** object) {
     return ::CoCreateInstance(clsid, outer, context, iid, object);
 }
 
@@ -54,11 +65,17 @@ HANDLE RealSystemApi::FindFirstFileA(LPCSTR fileName, WIN32_FIND_DATAA* findData
     return ::FindFirstFileA(fileName, findData);
 }
 
-BOOL RealSystemApi::FindClose(HANDLE search) { return ::FindClose(search); }
+BOOL RealSystemApi::FindClose(HANDLE search) {
+    return ::FindClose(search);
+}
 
-DWORD RealSystemApi::GetLastError() { return ::GetLastError(); }
+DWORD RealSystemApi::GetLastError() {
+    return ::GetLastError();
+}
 
-BOOL RealSystemApi::DeleteFileA(LPCSTR fileName) { return ::DeleteFileA(fileName); }
+BOOL RealSystemApi::DeleteFileA(LPCSTR fileName) {
+    return ::DeleteFileA(fileName);
+}
 
 HINSTANCE RealSystemApi::ShellExecuteA(HWND owner, LPCSTR verb, LPCSTR file, LPCSTR parameters,
                                        LPCSTR directory, INT showCommand) {
@@ -73,15 +90,19 @@ int RealSystemApi::MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT typ
     return ::MessageBoxA(owner, text, caption, type);
 }
 
-BOOL RealSystemApi::TrackPopupMenu(HMENU menu, UINT flags, int x, int y, int reserved,
-                                   HWND owner, const RECT* exclude) {
+BOOL RealSystemApi::TrackPopupMenu(HMENU menu, UINT flags, int x, int y, int reserved, HWND owner,
+                                   const RECT* exclude) {
     return ::TrackPopupMenu(menu, flags, x, y, reserved, owner, exclude);
 }
 
-BOOL RealSystemApi::GetCursorPos(POINT* point) { return ::GetCursorPos(point); }
+BOOL RealSystemApi::GetCursorPos(POINT* point) {
+    return ::GetCursorPos(point);
+}
 
 UINT_PTR RealSystemApi::SetTimer(HWND window, UINT_PTR id, UINT elapse, TIMERPROC callback) {
     return ::SetTimer(window, id, elapse, callback);
 }
 
-BOOL RealSystemApi::KillTimer(HWND window, UINT_PTR id) { return ::KillTimer(window, id); }
+BOOL RealSystemApi::KillTimer(HWND window, UINT_PTR id) {
+    return ::KillTimer(window, id);
+}
