@@ -3,6 +3,8 @@
 # display; prints its Markdown and keeps a copy in bench/results/<name>.md.
 #   scripts/bench.sh [name, default refresh] [arguments for the benchmark...]
 # e.g. scripts/bench.sh refresh 1    (one second per cell instead of 0.2)
+#      scripts/bench.sh startup      (start-up against a bare dialog, memory, sizes)
+#      scripts/bench.sh burst        (device-change bursts sent to the running program)
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 name="${1:-refresh}"
@@ -18,11 +20,24 @@ fi
 "$root/scripts/install-deps.sh" >&2
 "$root/scripts/build.sh" x86_64 >&2
 
+# A benchmark is a program of bench/ run under Wine, or a Python driver that
+# starts the tree's programs itself, as a user would, from the Linux side.
+driver="$root/bench/${name}_bench.py"
 program="$root/build/x86_64/bench/${name}_bench.exe"
-if [ ! -f "$program" ]; then
-  echo "bench.sh: no benchmark \"$name\"; built ones:" >&2
-  ls "$root/build/x86_64/bench/" 2>/dev/null | sed -n 's/_bench\.exe$//p' >&2
+if [ -f "$driver" ]; then
+  command=(python3 "$driver")
+  export KORVANE_BUILD_DIR="$root/build/x86_64"
+elif [ -f "$program" ]; then
+  command=(wine "$program")
+else
+  echo "bench.sh: no benchmark \"$name\"; there are:" >&2
+  { ls "$root/build/x86_64/bench/" 2>/dev/null | sed -n 's/_bench\.exe$//p'
+    ls "$root/bench/" | sed -n 's/_bench\.py$//p'; } | sort -u >&2
   exit 2
+fi
+# The start-up benchmark also reports the size of the 32-bit program.
+if [ "$name" = startup ]; then
+  "$root/scripts/build.sh" i686 >&2
 fi
 
 results="$root/bench/results"
@@ -38,11 +53,11 @@ xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
   korvane_prepare_prefix
   korvane_start_wineserver
   shift
-  wine "$@"
+  "$@"
   status=$?
   korvane_stop_wineserver
   exit $status
-' bench "$root" "$program" "$@" | tee "$output" || status=$?
+' bench "$root" "${command[@]}" "$@" | tee "$output" || status=$?
 
 # A Wine process that is killed (another run's "wineserver -k" on the same
 # prefix, for one) exits 0 as the shell sees it: a benchmark's last line says

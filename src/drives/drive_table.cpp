@@ -7,6 +7,7 @@
 int DriveTable::Rebuild(DeviceApi& devices, SystemApi& system, CListBoxCH& list, HWND timerOwner) {
     m_driveDevInsts.clear();
     m_driveTexts.clear();
+    const ScopedRedrawOff quiet(list);
     list.RemoveAllItems();
 
     const DriveScan scan = ScanUsbDrives(devices);

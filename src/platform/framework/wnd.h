@@ -89,3 +89,21 @@ LRESULT GuardedCall(Body&& body, LRESULT fallback) noexcept {
         return fallback;
     }
 }
+
+// Holds a window's painting off while it changes many times, then repaints it
+// once: a list rebuilt row by row would otherwise repaint after every row.
+class ScopedRedrawOff {
+public:
+    explicit ScopedRedrawOff(const CWnd& window) : m_window(window) {
+        m_window.SendMessage(WM_SETREDRAW, FALSE);
+    }
+    ScopedRedrawOff(const ScopedRedrawOff&) = delete;
+    ScopedRedrawOff& operator=(const ScopedRedrawOff&) = delete;
+    ~ScopedRedrawOff() {
+        m_window.SendMessage(WM_SETREDRAW, TRUE);
+        m_window.InvalidateRect(nullptr, TRUE);
+    }
+
+private:
+    const CWnd& m_window;
+};
