@@ -17,7 +17,10 @@ static_assert(sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_A) == 5);
 namespace {
 
 constexpr DWORD kVolumeNameLength = 256;
-constexpr DWORD kLabelLength = 32;
+// NTFS labels run to 32 characters, which with their NUL do not fit the 32
+// the program once asked for: a valid label read as "invalid" and the retry
+// timer never stopped. MAX_PATH + 1 is what Windows documents as enough.
+constexpr DWORD kLabelLength = MAX_PATH + 1;
 constexpr DWORD kMountPathsLength = MAX_PATH + 1;
 // A property whose size keeps changing between reads is given up on rather
 // than chased for ever.
