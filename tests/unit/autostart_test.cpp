@@ -6,18 +6,9 @@
 #include "autostart/startup_shortcut.h"
 #include "main_window_fixture.h"
 #include "platform/com_ptr.h"
+#include "temporary_folder.h"
 
 namespace {
-
-std::string TemporaryFolder() {
-    char base[MAX_PATH];
-    ::GetTempPathA(MAX_PATH, base);
-    char folder[MAX_PATH];
-    ::GetTempFileNameA(base, "kse", 0, folder);
-    ::DeleteFileA(folder);
-    ::CreateDirectoryA(folder, nullptr);
-    return folder;
-}
 
 struct LinkContents {
     std::string target, arguments, description;

@@ -11,6 +11,7 @@
 #include "main_window_fixture.h"
 #include "platform/com_ptr.h"
 #include "platform/sim/journal_text.h"
+#include "temporary_folder.h"
 
 namespace {
 
@@ -21,13 +22,6 @@ SimVolume Volume(DWORD disk, const char* mount, std::optional<std::string> label
     volume.freeBytes = 1 * kMB;
     volume.totalBytes = 2 * kMB;
     return volume;
-}
-
-MachineDescription Machine(std::vector<SimDisk> disks, std::vector<SimVolume> volumes) {
-    MachineDescription description;
-    description.disks = std::move(disks);
-    description.volumes = std::move(volumes);
-    return description;
 }
 
 class BadInput : public MainWindowTest {
@@ -73,7 +67,7 @@ protected:
 // paint of the list, and ejects like any other.
 TEST_F(BadInput, TenThousandCharacterNameIsCutInTheRowKeptInTheTableAndDrawn) {
     const std::string name(10000, 'N');
-    CreateWindowOn(Machine({MakeUsbDisk(1, name)}, {Volume(1, "E:\\", "DATA")}));
+    CreateWindowOn(MachineOf({MakeUsbDisk(1, name)}, {Volume(1, "E:\\", "DATA")}));
     const std::string whole = "(E:) DATA\n" + name + "  [1MB/2MB Free]";
     ASSERT_EQ(dialog->m_driveTexts, std::vector<std::string>{whole});
     ASSERT_EQ(List().GetCount(), 1);
@@ -96,7 +90,7 @@ TEST_F(BadInput, TenThousandCharacterNameIsCutInTheRowKeptInTheTableAndDrawn) {
 TEST_F(BadInput, LabelOfThirtyTwoCharactersReadsAsWritten) {
     const std::string longest(32, 'L');
     system.calls.clear();
-    CreateWindowOn(Machine({MakeUsbDisk(1, "Long label")}, {Volume(1, "E:\\", longest)}));
+    CreateWindowOn(MachineOf({MakeUsbDisk(1, "Long label")}, {Volume(1, "E:\\", longest)}));
     EXPECT_EQ(dialog->m_driveTexts,
               std::vector<std::string>{"(E:) " + longest + "\nLong label  [1MB/2MB Free]"});
     EXPECT_EQ(system.CountCalls("SetTimer"), 0u);
@@ -112,7 +106,7 @@ TEST_F(BadInput, MountPathListLongerThanItsBufferIsReadAgainWhole) {
         crowded.mountPaths.push_back("C:\\mnt\\another-rather-long-folder-" + std::to_string(i) +
                                      "\\");
     }
-    CreateWindowOn(Machine({MakeUsbDisk(1, "Stick")}, {crowded}));
+    CreateWindowOn(MachineOf({MakeUsbDisk(1, "Stick")}, {crowded}));
     EXPECT_EQ(dialog->m_driveTexts, std::vector<std::string>{"(E:) DATA\nStick  [1MB/2MB Free]"});
 
     const auto reads = Calls("GetVolumePathNamesForVolumeNameA");
@@ -128,7 +122,7 @@ TEST_F(BadInput, MountPathListLongerThanItsBufferIsReadAgainWhole) {
     EXPECT_EQ(reads[1]->result, "TRUE");
 
     // The list changed between the two reads, say, and the second fails too.
-    MachineDescription failing = Machine({MakeUsbDisk(1, "Stick")}, {crowded});
+    MachineDescription failing = MachineOf({MakeUsbDisk(1, "Stick")}, {crowded});
     failing.faults.FailOnCall("GetVolumePathNamesForVolumeNameA", 2);
     CreateWindowOn(std::move(failing));
     EXPECT_EQ(dialog->m_driveTexts, std::vector<std::string>{"(?:) Not Formatted\nStick"});
@@ -142,7 +136,7 @@ TEST_F(BadInput, MountPathListLongerThanItsBufferIsReadAgainWhole) {
 // for the disk's own USB device.
 TEST_F(BadInput, VolumeOnAFolderOnlyLeavesItsDiskListedWithoutVolume) {
     CreateWindowOn(
-        Machine({MakeUsbDisk(1, "Stick")}, {Volume(1, "C:\\mnt\\stick\\", std::string("DATA"))}));
+        MachineOf({MakeUsbDisk(1, "Stick")}, {Volume(1, "C:\\mnt\\stick\\", std::string("DATA"))}));
     EXPECT_EQ(dialog->m_driveTexts, std::vector<std::string>{"(?:) Not Formatted\nStick"});
     bool triedFolderPath = false;
     for (const JournalEntry* open : Calls("CreateFileA")) {
@@ -166,7 +160,7 @@ TEST_F(BadInput, VolumeOnAFolderOnlyLeavesItsDiskListedWithoutVolume) {
 TEST_F(BadInput, DiskWithoutDeviceNodeIsNotListedAndNothingIsAskedForIt) {
     SimDisk broken = MakeUsbDisk(1, "Broken");
     broken.devInst = 0;
-    CreateWindowOn(Machine({broken}, {Volume(1, "E:\\", "DATA")}));
+    CreateWindowOn(MachineOf({broken}, {Volume(1, "E:\\", "DATA")}));
     EXPECT_EQ(dialog->m_driveTexts, std::vector<std::string>{"No removal disks found."});
     EXPECT_EQ(dialog->m_driveDevInsts, std::vector<DEVINST>{0});
     const size_t before = machine->Journal().size();
@@ -196,14 +190,8 @@ class StartupShortcutTarget : public ::testing::Test {
 protected:
     void SetUp() override {
         ::CoInitialize(nullptr);
-        char base[MAX_PATH];
-        ::GetTempPathA(MAX_PATH, base);
-        char folder[MAX_PATH];
-        ::GetTempFileNameA(base, "kse", 0, folder);
-        ::DeleteFileA(folder);
-        ::CreateDirectoryA(folder, nullptr);
         system.realFiles = true;
-        system.startupFolder = folder;
+        system.startupFolder = TemporaryFolder();
         system.modulePath = system.startupFolder + "\\Korvane_Safe_Eject.exe";
         std::ofstream(system.modulePath) << "MZ";
         link = system.startupFolder + "\\Korvane_Safe_Eject.lnk";

@@ -17,13 +17,6 @@ SimVolume VolumeOn(DWORD disk, const char* mount, std::optional<std::string> lab
     return volume;
 }
 
-MachineDescription Machine(std::vector<SimDisk> disks, std::vector<SimVolume> volumes) {
-    MachineDescription description;
-    description.disks = std::move(disks);
-    description.volumes = std::move(volumes);
-    return description;
-}
-
 std::string JournalHex(DWORD value) {
     char text[16];
     std::snprintf(text, sizeof(text), "0x%lX", static_cast<unsigned long>(value));
@@ -45,7 +38,8 @@ protected:
     }
     void UseWarden(std::optional<std::string> label, bool freeSpaceFails) {
         SimDisk warden = MakeUsbDisk(3, "QN Warden USB Device");
-        CreateWindowOn(Machine({warden}, {VolumeOn(3, "G:\\", std::move(label), freeSpaceFails)}));
+        CreateWindowOn(
+            MachineOf({warden}, {VolumeOn(3, "G:\\", std::move(label), freeSpaceFails)}));
         system.processes = {
             {40, "Warden.exe"}, {41, "warden.exe"}, {42, "Warden.exe"}, {43, "explorer.exe"}};
         Choose(0);
@@ -54,7 +48,7 @@ protected:
 
 TEST_F(EjectTest, RowsMapToDrivesNewestFirst) {
     for (const auto& [row, ejected] : {std::pair<int, DWORD>{0, 3}, {1, 2}, {2, 1}}) {
-        CreateWindowOn(Machine(
+        CreateWindowOn(MachineOf(
             {MakeUsbDisk(1, "First"), MakeUsbDisk(2, "Second"), MakeUsbDisk(3, "Third")}, {}));
         Choose(row);
         Eject();
@@ -73,7 +67,7 @@ TEST_F(EjectTest, RowsMapToDrivesNewestFirst) {
 }
 
 TEST_F(EjectTest, EjectRequestHasTheArgumentsOfASilentRequest) {
-    CreateWindowOn(Machine({MakeUsbDisk(1, "Stick")}, {}));
+    CreateWindowOn(MachineOf({MakeUsbDisk(1, "Stick")}, {}));
     Choose(0);
     Eject();
     const std::vector<std::string> calls = ConfigManagerCalls();
@@ -86,7 +80,7 @@ TEST_F(EjectTest, EjectRequestHasTheArgumentsOfASilentRequest) {
 TEST_F(EjectTest, ParentWithoutRemovableBitIsQueriedAndRemoved) {
     SimDisk disk = MakeUsbDisk(1, "Card reader");
     disk.parentStatus = DN_STARTED | DN_DRIVER_LOADED;
-    CreateWindowOn(Machine({disk}, {}));
+    CreateWindowOn(MachineOf({disk}, {}));
     Choose(0);
     Eject();
     const std::vector<std::string> calls = ConfigManagerCalls();
@@ -98,7 +92,7 @@ TEST_F(EjectTest, ParentWithoutRemovableBitIsQueriedAndRemoved) {
 TEST_F(EjectTest, FailedStatusQuerySelectsQueryAndRemove) {
     SimDisk disk = MakeUsbDisk(1, "Stick");
     disk.parentStatusFails = true;
-    CreateWindowOn(Machine({disk}, {}));
+    CreateWindowOn(MachineOf({disk}, {}));
     Choose(0);
     Eject();
     EXPECT_EQ(machine->CountCalls("CM_Query_And_Remove_SubTreeA"), 1u);
@@ -108,7 +102,7 @@ TEST_F(EjectTest, FailedStatusQuerySelectsQueryAndRemove) {
 TEST_F(EjectTest, RefusedRequestRebuildsTheListWithTheDriveStillThere) {
     SimDisk disk = MakeUsbDisk(1, "Busy");
     disk.eject = EjectBehaviour::Vetoed;
-    CreateWindowOn(Machine({disk}, {}));
+    CreateWindowOn(MachineOf({disk}, {}));
     Choose(0);
     const size_t before = Refreshes();
     Eject();
@@ -142,7 +136,7 @@ TEST_F(EjectTest, LockedWardenDriveEndsTheCompanionPausesAndEjects) {
 }
 
 TEST_F(EjectTest, WardenWithoutVolumeIsAnOrdinaryDrive) {
-    CreateWindowOn(Machine({MakeUsbDisk(3, "QN Warden USB Device")}, {}));
+    CreateWindowOn(MachineOf({MakeUsbDisk(3, "QN Warden USB Device")}, {}));
     system.processes = {{40, "Warden.exe"}};
     system.calls.clear();
     Choose(0);
@@ -152,8 +146,8 @@ TEST_F(EjectTest, WardenWithoutVolumeIsAnOrdinaryDrive) {
 }
 
 TEST_F(EjectTest, AnyDriveWhoseTextCarriesTheWardenMarkIsHeldToTheRule) {
-    CreateWindowOn(Machine({MakeUsbDisk(1, "Other make")},
-                           {VolumeOn(1, "E:\\", std::string("Korvane Warden X"))}));
+    CreateWindowOn(MachineOf({MakeUsbDisk(1, "Other make")},
+                             {VolumeOn(1, "E:\\", std::string("Korvane Warden X"))}));
     Choose(0);
     Eject();
     EXPECT_EQ(system.messageBoxes.size(), 1u);
@@ -161,7 +155,7 @@ TEST_F(EjectTest, AnyDriveWhoseTextCarriesTheWardenMarkIsHeldToTheRule) {
 }
 
 TEST_F(EjectTest, PlaceholderRowOnlyClearsTheChoice) {
-    CreateWindowOn(Machine({}, {}));
+    CreateWindowOn(MachineOf({}, {}));
     List().SetCurSel(0);
     Choose(0);
     const size_t before = Refreshes();
@@ -193,7 +187,7 @@ TEST_F(EjectTest, RowOutsideTheTableReadsNothingAndEjectsNothing) {
 TEST_F(EjectTest, FailedParentLookupSendsNoRequest) {
     SimDisk disk = MakeUsbDisk(1, "Orphan");
     disk.parentLookupFails = true;
-    CreateWindowOn(Machine({disk}, {}));
+    CreateWindowOn(MachineOf({disk}, {}));
     Choose(0);
     const size_t before = Refreshes();
     Eject();
@@ -214,7 +208,7 @@ TEST_F(EjectTest, DeviceChangeWhileTheWarningIsOpenChangesNothingAfterIt) {
 }
 
 TEST_F(EjectTest, EnterEjectsOnlyWhenTheListHasTheFocus) {
-    CreateWindowOn(Machine({MakeUsbDisk(1, "Stick")}, {}));
+    CreateWindowOn(MachineOf({MakeUsbDisk(1, "Stick")}, {}));
     Choose(0);
     // Another control of the window takes the focus.
     HWND other = ::CreateWindowExA(0, "EDIT", "", WS_CHILD | WS_VISIBLE | WS_TABSTOP, 0, 0, 20, 10,

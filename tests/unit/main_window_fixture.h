@@ -15,6 +15,13 @@
 #include "recording_system_api.h"
 #include "res/resource.h"
 
+inline MachineDescription MachineOf(std::vector<SimDisk> disks, std::vector<SimVolume> volumes) {
+    MachineDescription description;
+    description.disks = std::move(disks);
+    description.volumes = std::move(volumes);
+    return description;
+}
+
 class MainWindowTest : public ::testing::Test {
 protected:
     void SetUp() override { CreateWindowOn(DefaultMachineDescription()); }
