@@ -169,19 +169,21 @@ TEST_F(BadInput, DiskWithoutDeviceNodeIsNotListedAndNothingIsAskedForIt) {
     EXPECT_EQ(List().m_chosenIndex, -1);
 }
 
-// The switch is looked for in the whole command line; one that is empty, or
-// holds nothing but the switch, is read like any other: the window goes to
-// the tray only for the second. (Hiding the window itself after it is created
-// is start-up's part, seen in the end-to-end tray suite.)
-TEST_F(BadInput, EmptyCommandLineStaysOutOfTheTrayAndTheSwitchAloneGoesThere) {
-    system.commandLine = "";
-    system.calls.clear();
-    CreateWindowOn(DefaultMachineDescription());
-    EXPECT_EQ(system.CountCalls("Shell_NotifyIconA(0)"), 0u);  // NIM_ADD
-
-    system.commandLine = "/min";
-    CreateWindowOn(DefaultMachineDescription());
-    EXPECT_EQ(system.CountCalls("Shell_NotifyIconA(0)"), 1u);
+// The switch is looked for in the whole command line, case-sensitive and
+// untokenised; one that is empty, or holds nothing but the switch, is read
+// like any other. (Hiding the window itself after it is created is start-up's
+// part, seen in the end-to-end tray suite.)
+TEST_F(BadInput, CommandLinesGoToTheTrayOnlyWithTheExactSwitch) {
+    for (const auto& [commandLine, toTray] : {std::pair<const char*, size_t>{"", 0},
+                                              {"/min", 1},
+                                              {"\"C:\\K.exe\" /MIN", 0},
+                                              {"\"C:\\K.exe\" /minimize", 1},
+                                              {"C:\\tools/min\\K.exe", 1}}) {
+        system.commandLine = commandLine;
+        system.calls.clear();
+        CreateWindowOn(DefaultMachineDescription());
+        EXPECT_EQ(system.CountCalls("Shell_NotifyIconA(0)"), toTray) << commandLine;  // NIM_ADD
+    }
 }
 
 // The shortcut's target is the module's path, never taken from the command
