@@ -282,193 +282,61 @@ GeneratedMachine Generate(std::uint32_t seed) {
     return machine;
 }
 
-// The window keeps the DeviceApi it was made with; this one passes every call
-// to the machine of the moment, so one window serves a thousand machines. It
-// also keeps what the journal does not show: the node each parent lookup
-// answered, which every later request of the same eject must name.
-class MachineSwitch final : public DeviceApi {
-public:
-    SimulatedMachine* target = nullptr;
+// What one step asked of the configuration manager, read from the journal:
+// every status query and removal request must name the node that the parent
+// lookup just before it answered (its journal entry shows the node found).
+struct NodeCall {
+    std::string function;
+    DEVINST node;
+    bool succeeded;
+};
 
-    // What the configuration manager was asked since BeginStep.
-    struct NodeCall {
-        std::string function;
-        DEVINST node;
-        CONFIGRET result;
-    };
-    std::vector<NodeCall> nodeCalls;
-    std::vector<std::string> strayRequests;  // requests for a node no lookup gave
-    size_t calls = 0;
-    bool lastSetAvailable = false;
+DEVINST NodeArgument(const JournalEntry& entry) {
+    // The node is the first argument that is not an output.
+    std::istringstream arguments(entry.arguments);
+    std::string argument;
+    while (std::getline(arguments, argument, ',')) {
+        argument.erase(0, argument.find_first_not_of(' '));
+        if (argument != "out") return static_cast<DEVINST>(std::stoul(argument, nullptr, 16));
+    }
+    return 0;
+}
 
-    void BeginStep() {
-        nodeCalls.clear();
-        strayRequests.clear();
-        calls = 0;
-        m_parentOfThisStep.reset();
-    }
-
-    HDEVINFO SetupDiGetClassDevsA(const GUID* classGuid, PCSTR enumerator, HWND parent,
-                                  DWORD flags) override {
-        ++calls;
-        HDEVINFO set = target->SetupDiGetClassDevsA(classGuid, enumerator, parent, flags);
-        lastSetAvailable = set != INVALID_HANDLE_VALUE && set != nullptr;
-        return set;
-    }
-    BOOL SetupDiEnumDeviceInfo(HDEVINFO set, DWORD index, SP_DEVINFO_DATA* data) override {
-        ++calls;
-        return target->SetupDiEnumDeviceInfo(set, index, data);
-    }
-    BOOL SetupDiGetDeviceRegistryPropertyA(HDEVINFO set, SP_DEVINFO_DATA* data, DWORD property,
-                                           DWORD* regType, BYTE* buffer, DWORD bufferSize,
-                                           DWORD* requiredSize) override {
-        ++calls;
-        return target->SetupDiGetDeviceRegistryPropertyA(set, data, property, regType, buffer,
-                                                         bufferSize, requiredSize);
-    }
-    BOOL SetupDiEnumDeviceInterfaces(HDEVINFO set, SP_DEVINFO_DATA* data, const GUID* guid,
-                                     DWORD index,
-                                     SP_DEVICE_INTERFACE_DATA* interfaceData) override {
-        ++calls;
-        return target->SetupDiEnumDeviceInterfaces(set, data, guid, index, interfaceData);
-    }
-    BOOL SetupDiGetDeviceInterfaceDetailA(HDEVINFO set, SP_DEVICE_INTERFACE_DATA* interfaceData,
-                                          SP_DEVICE_INTERFACE_DETAIL_DATA_A* detail,
-                                          DWORD detailSize, DWORD* requiredSize,
-                                          SP_DEVINFO_DATA* data) override {
-        ++calls;
-        return target->SetupDiGetDeviceInterfaceDetailA(set, interfaceData, detail, detailSize,
-                                                        requiredSize, data);
-    }
-    BOOL SetupDiDestroyDeviceInfoList(HDEVINFO set) override {
-        ++calls;
-        return target->SetupDiDestroyDeviceInfoList(set);
-    }
-    HANDLE CreateFileA(LPCSTR fileName, DWORD access, DWORD shareMode,
-                       SECURITY_ATTRIBUTES* security, DWORD disposition, DWORD flags,
-                       HANDLE templateFile) override {
-        ++calls;
-        return target->CreateFileA(fileName, access, shareMode, security, disposition, flags,
-                                   templateFile);
-    }
-    BOOL DeviceIoControl(HANDLE device, DWORD code, void* in, DWORD inSize, void* out,
-                         DWORD outSize, DWORD* bytesReturned, OVERLAPPED* overlapped) override {
-        ++calls;
-        return target->DeviceIoControl(device, code, in, inSize, out, outSize, bytesReturned,
-                                       overlapped);
-    }
-    BOOL CloseHandle(HANDLE handle) override {
-        ++calls;
-        return target->CloseHandle(handle);
-    }
-    HANDLE FindFirstVolumeA(LPSTR volumeName, DWORD length) override {
-        ++calls;
-        return target->FindFirstVolumeA(volumeName, length);
-    }
-    BOOL FindNextVolumeA(HANDLE search, LPSTR volumeName, DWORD length) override {
-        ++calls;
-        return target->FindNextVolumeA(search, volumeName, length);
-    }
-    BOOL FindVolumeClose(HANDLE search) override {
-        ++calls;
-        return target->FindVolumeClose(search);
-    }
-    BOOL GetVolumeInformationA(LPCSTR rootPath, LPSTR volumeName, DWORD volumeNameSize,
-                               DWORD* serialNumber, DWORD* maxComponentLength,
-                               DWORD* fileSystemFlags, LPSTR fileSystemName,
-                               DWORD fileSystemNameSize) override {
-        ++calls;
-        return target->GetVolumeInformationA(rootPath, volumeName, volumeNameSize, serialNumber,
-                                             maxComponentLength, fileSystemFlags, fileSystemName,
-                                             fileSystemNameSize);
-    }
-    BOOL GetVolumePathNamesForVolumeNameA(LPCSTR volumeName, LPCH pathNames, DWORD bufferLength,
-                                          DWORD* returnLength) override {
-        ++calls;
-        return target->GetVolumePathNamesForVolumeNameA(volumeName, pathNames, bufferLength,
-                                                        returnLength);
-    }
-    BOOL GetDiskFreeSpaceExA(LPCSTR directory, ULARGE_INTEGER* freeToCaller,
-                             ULARGE_INTEGER* totalBytes, ULARGE_INTEGER* totalFree) override {
-        ++calls;
-        return target->GetDiskFreeSpaceExA(directory, freeToCaller, totalBytes, totalFree);
-    }
-    HANDLE GetProcessHeap() override {
-        ++calls;
-        return target->GetProcessHeap();
-    }
-    LPVOID HeapAlloc(HANDLE heap, DWORD flags, SIZE_T bytes) override {
-        ++calls;
-        return target->HeapAlloc(heap, flags, bytes);
-    }
-    BOOL HeapFree(HANDLE heap, DWORD flags, LPVOID memory) override {
-        ++calls;
-        return target->HeapFree(heap, flags, memory);
-    }
-    HLOCAL LocalAlloc(UINT flags, SIZE_T bytes) override {
-        ++calls;
-        return target->LocalAlloc(flags, bytes);
-    }
-    HLOCAL LocalFree(HLOCAL memory) override {
-        ++calls;
-        return target->LocalFree(memory);
-    }
-    DWORD GetLastError() override {
-        ++calls;
-        return target->GetLastError();
-    }
-    CONFIGRET CM_Get_Parent(DEVINST* parent, DEVINST device, ULONG flags) override {
-        ++calls;
-        const CONFIGRET result = target->CM_Get_Parent(parent, device, flags);
-        nodeCalls.push_back({"CM_Get_Parent", device, result});
-        // Only the lookup just made counts: a failed one leaves no parent.
-        m_parentOfThisStep.reset();
-        if (result == CR_SUCCESS && parent != nullptr) m_parentOfThisStep = *parent;
-        return result;
-    }
-    CONFIGRET CM_Get_DevNode_Status(ULONG* status, ULONG* problem, DEVINST device,
-                                    ULONG flags) override {
-        ++calls;
-        NoteRequest("CM_Get_DevNode_Status", device);
-        const size_t at = nodeCalls.size() - 1;
-        const CONFIGRET result = target->CM_Get_DevNode_Status(status, problem, device, flags);
-        nodeCalls[at].result = result;
-        return result;
-    }
-    CONFIGRET CM_Request_Device_EjectA(DEVINST device, PNP_VETO_TYPE* vetoType, LPSTR vetoName,
-                                       ULONG nameLength, ULONG flags) override {
-        ++calls;
-        NoteRequest("CM_Request_Device_EjectA", device);
-        const size_t at = nodeCalls.size() - 1;
-        const CONFIGRET result =
-            target->CM_Request_Device_EjectA(device, vetoType, vetoName, nameLength, flags);
-        nodeCalls[at].result = result;
-        return result;
-    }
-    CONFIGRET CM_Query_And_Remove_SubTreeA(DEVINST device, PNP_VETO_TYPE* vetoType, LPSTR vetoName,
-                                           ULONG nameLength, ULONG flags) override {
-        ++calls;
-        NoteRequest("CM_Query_And_Remove_SubTreeA", device);
-        const size_t at = nodeCalls.size() - 1;
-        const CONFIGRET result =
-            target->CM_Query_And_Remove_SubTreeA(device, vetoType, vetoName, nameLength, flags);
-        nodeCalls[at].result = result;
-        return result;
-    }
-
-private:
-    void NoteRequest(const char* function, DEVINST node) {
-        nodeCalls.push_back({function, node, CR_SUCCESS});
-        if (!m_parentOfThisStep || *m_parentOfThisStep != node) {
-            char text[160];
-            std::snprintf(text, sizeof(text), "%s(0x%lX) without a parent lookup that gave it",
-                          function, static_cast<unsigned long>(node));
-            strayRequests.push_back(text);
+std::vector<NodeCall> NodeCalls(const SimulatedMachine& machine, size_t from,
+                                std::vector<std::string>& strays) {
+    std::vector<NodeCall> calls;
+    bool lookedUp = false;  // a parent lookup of this step found a node
+    DEVINST parent = 0;
+    const auto& journal = machine.Journal();
+    for (size_t i = from; i < journal.size(); ++i) {
+        const JournalEntry& entry = journal[i];
+        if (entry.function.rfind("CM_", 0) != 0) continue;
+        const DEVINST node = NodeArgument(entry);
+        calls.push_back({entry.function, node, entry.result.rfind("CR_SUCCESS", 0) == 0});
+        if (entry.function == "CM_Get_Parent") {
+            // Only the lookup just made counts: a failed one leaves no parent.
+            const size_t found = entry.result.find("parent ");
+            lookedUp = found != std::string::npos;
+            parent =
+                lookedUp
+                    ? static_cast<DEVINST>(std::stoul(entry.result.substr(found + 7), nullptr, 16))
+                    : 0;
+        } else if (!lookedUp || parent != node) {
+            strays.push_back(ToString(entry) + " without a parent lookup that gave it");
         }
     }
+    return calls;
+}
 
-    std::optional<DEVINST> m_parentOfThisStep;
-};
+bool LastDeviceSetAvailable(const SimulatedMachine& machine) {
+    const auto& journal = machine.Journal();
+    for (auto entry = journal.rbegin(); entry != journal.rend(); ++entry) {
+        if (entry->function == "SetupDiGetClassDevsA") {
+            return entry->result.rfind("INVALID_HANDLE_VALUE", 0) != 0;
+        }
+    }
+    return false;
+}
 
 std::string JournalTail(const SimulatedMachine& machine, size_t lines) {
     const auto& journal = machine.Journal();
@@ -497,9 +365,9 @@ protected:
     void SetUp() override {
         g_machineOnTrial = &context;
         previousFilter = ::SetUnhandledExceptionFilter(&NameTheMachine);
-        idle = std::make_unique<SimulatedMachine>(MachineDescription{});
-        devices.target = idle.get();
-        dialog = std::make_unique<CKorvane_Safe_EjectDlg>(devices, system);
+        // One machine under one window, replaced for every seed.
+        machine = std::make_unique<SimulatedMachine>(MachineDescription{});
+        dialog = std::make_unique<CKorvane_Safe_EjectDlg>(*machine, system);
         ASSERT_TRUE(dialog->Create(IDD_KORVANE_SAFE_EJECT_DIALOG, nullptr));
         // Hidden, as in the tray: a shown list box costs Wine a round trip to
         // the X server for every row, ten times the rest of a refresh. The
@@ -534,18 +402,17 @@ protected:
         context += " (" + generated.summary + ")";
         faultFree = generated.faultFree;
         // A description the machine refuses is a fault of the generator.
-        std::unique_ptr<SimulatedMachine> next;
         try {
-            next = std::make_unique<SimulatedMachine>(std::move(generated.description));
+            machine->Replace(std::move(generated.description));
         } catch (const std::exception& error) {
             FAIL() << context << ": " << error.what();
         }
         pendingEvents.clear();
+        machine->SetDeviceChangeCallback(nullptr);
         if (generated.announcesRemovals) {
-            next->SetDeviceChangeCallback([this](UINT event) { pendingEvents.push_back(event); });
+            machine->SetDeviceChangeCallback(
+                [this](UINT event) { pendingEvents.push_back(event); });
         }
-        devices.target = next.get();
-        machine = std::move(next);
         system.calls.clear();
         system.messageBoxes.clear();
         system.sleeps.clear();
@@ -559,8 +426,7 @@ protected:
                 List().m_chosenIndex = row;
                 dialog->EjectSelectedDrive();
             });
-            EXPECT_EQ(devices.calls, 0u) << context << ": a row outside the table reads nothing";
-            EXPECT_TRUE(devices.nodeCalls.empty()) << context;
+            EXPECT_EQ(StepCalls(), 0u) << context << ": a row outside the table reads nothing";
             EXPECT_EQ(List().m_chosenIndex, -1) << context << ", row " << row;
         }
     }
@@ -575,10 +441,11 @@ protected:
             List().m_chosenIndex = row;
             dialog->EjectSelectedDrive();
         });
-        const std::vector<MachineSwitch::NodeCall> nodeCalls = devices.nodeCalls;
+        std::vector<std::string> strays;
+        const std::vector<NodeCall> nodeCalls = NodeCalls(*machine, stepStart, strays);
         const bool warned = system.messageBoxes.size() != warningsBefore;
         if (chosen == 0) {
-            EXPECT_EQ(devices.calls, 0u) << context << ": the placeholder row reads nothing";
+            EXPECT_EQ(StepCalls(), 0u) << context << ": the placeholder row reads nothing";
             EXPECT_EQ(List().m_chosenIndex, -1) << context;
         } else if (warned) {
             EXPECT_TRUE(nodeCalls.empty()) << context << ": a warned-about drive is not asked for";
@@ -587,7 +454,7 @@ protected:
             EXPECT_EQ(nodeCalls[0].function, "CM_Get_Parent") << context;
             EXPECT_EQ(nodeCalls[0].node, chosen) << context << ": the row's own drive, row " << row;
             // One lookup; after a found parent its status and one request.
-            EXPECT_EQ(nodeCalls.size(), nodeCalls[0].result == CR_SUCCESS ? 3u : 1u)
+            EXPECT_EQ(nodeCalls.size(), nodeCalls[0].succeeded ? 3u : 1u)
                 << context << "\n"
                 << JournalTail(*machine, 20);
         }
@@ -599,7 +466,7 @@ protected:
 
     template <class Action>
     void Step(const std::string& what, Action action) {
-        devices.BeginStep();
+        stepStart = machine->Journal().size();
         action();
         CheckAfter(what);
     }
@@ -607,9 +474,10 @@ protected:
     void CheckAfter(const std::string& step) {
         SCOPED_TRACE(context + ", after " + step);
         EXPECT_EQ(machine->Leaks(), "") << JournalTail(*machine, 40);
-        EXPECT_TRUE(devices.strayRequests.empty())
-            << ::testing::PrintToString(devices.strayRequests) << "\n"
-            << JournalTail(*machine, 40);
+        std::vector<std::string> strays;
+        NodeCalls(*machine, stepStart, strays);
+        EXPECT_TRUE(strays.empty()) << ::testing::PrintToString(strays) << "\n"
+                                    << JournalTail(*machine, 40);
 
         const std::vector<DEVINST>& nodes = dialog->m_driveDevInsts;
         const std::vector<std::string>& texts = dialog->m_driveTexts;
@@ -624,7 +492,7 @@ protected:
             EXPECT_EQ(item->m_text, texts[count - 1 - row].substr(0, 255)) << "row " << row;
         }
 
-        if (!devices.lastSetAvailable) {
+        if (!LastDeviceSetAvailable(*machine)) {
             EXPECT_EQ(count, 0u) << "no device set, no rows, not even the placeholder";
             return;
         }
@@ -679,10 +547,11 @@ protected:
 
     CListBoxCH& List() const { return dialog->m_driveList; }
 
-    MachineSwitch devices;
+    size_t StepCalls() const { return machine->Journal().size() - stepStart; }
+
     RecordingSystemApi system;
-    std::unique_ptr<SimulatedMachine> idle;
     std::unique_ptr<SimulatedMachine> machine;
+    size_t stepStart = 0;
     std::unique_ptr<CKorvane_Safe_EjectDlg> dialog;
     std::vector<UINT> pendingEvents;
     bool faultFree = true;

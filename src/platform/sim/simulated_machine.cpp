@@ -13,6 +13,14 @@ SimulatedMachine::SimulatedMachine(MachineDescription description)
 
 SimulatedMachine::~SimulatedMachine() = default;
 
+void SimulatedMachine::Replace(MachineDescription description) {
+    PresentDevices devices;
+    devices.Add(std::move(description.disks), std::move(description.volumes));
+    m_devices = std::move(devices);
+    m_faults = std::move(description.faults);
+    m_journal.Clear();
+}
+
 void SimulatedMachine::SetDeviceChangeCallback(DeviceChangeCallback callback) {
     m_onDeviceChange = std::move(callback);
 }

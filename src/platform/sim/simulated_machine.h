@@ -41,6 +41,13 @@ public:
     SimulatedMachine& operator=(const SimulatedMachine&) = delete;
     ~SimulatedMachine() override;
 
+    // Another machine in this one's place, for a caller that keeps one
+    // DeviceApi for many machines: what is attached, the faults and the
+    // journal start afresh; what callers still hold stays in the account.
+    // Throws std::runtime_error, changing nothing, for a machine that could
+    // not exist.
+    void Replace(MachineDescription description);
+
     // Hardware events
     void SetDeviceChangeCallback(DeviceChangeCallback callback);
     // Attaches the disk and its volumes, then announces DBT_DEVICEARRIVAL.

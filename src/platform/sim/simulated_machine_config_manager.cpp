@@ -32,7 +32,10 @@ CONFIGRET SimulatedMachine::CM_Get_Parent(DEVINST* parent, DEVINST device, ULONG
     const PresentDisk* disk = m_devices.DiskByNode(device);
     if (disk == nullptr || disk->disk.parentLookupFails) return call.Answers(CR_NO_SUCH_DEVNODE);
     *parent = disk->disk.parent;
-    return call.Answers(CR_SUCCESS);
+    // The node found is the lookup's real answer; the journal shows it so a
+    // test can tell which node later requests had to name.
+    call.Record(ConfigRetName(CR_SUCCESS) + ", parent " + HexText(*parent));
+    return CR_SUCCESS;
 }
 
 CONFIGRET SimulatedMachine::CM_Get_DevNode_Status(ULONG* status, ULONG* problem, DEVINST device,
