@@ -28,6 +28,11 @@ MACHINE_RUNS = [
 ]
 
 
+
+def column(figures, key):
+    """One figure of every burst."""
+    return [f[key] for f in figures]
+
 def parse(line):
     return {key: float(value) for key, value in
             (pair.split("=") for pair in line.split() if "=" in pair)}
@@ -85,12 +90,11 @@ def main():
           "| Per message ms, p90 | A message pending, % of the burst |")
     print("|---|---:|---:|---:|---:|---:|---:|")
     for label, figures, _ in rows:
-        def column(key):
-            return [f[key] for f in figures]
         print("| %s | %d | %.1f | %.1f | %.2f | %.2f | %.1f |" % (
-            label, len(figures), median(column("total_ms")), max(column("total_ms")),
-            median(column("median_ms")), median(column("p90_ms")),
-            median(column("pending_percent"))))
+            label, len(figures),
+            median(column(figures, "total_ms")), max(column(figures, "total_ms")),
+            median(column(figures, "median_ms")), median(column(figures, "p90_ms")),
+            median(column(figures, "pending_percent"))))
     print("\nPer message: the median (and p90) of one burst's %d send times, then the median "
           "over the bursts. *Pending*: the share of the burst during which the sender had a "
           "message waiting for its answer.\n" % MESSAGES)
@@ -111,13 +115,10 @@ def main():
           "ms, median | worst | Idle: sent gap / posted wait ms |")
     print("|---|---:|---:|---:|---:|---|")
     for label, figures, idles in rows:
-        def column(key):
-            return [f[key] for f in figures]
         print("| %s | %.1f | %.1f | %.1f | %.1f | %.1f / %.1f |" % (
-            label, median(column("sent_gap_ms")), max(column("sent_gap_ms")),
-            median(column("posted_wait_ms")), max(column("posted_wait_ms")),
-            median([i["sent_gap_ms"] for i in idles]),
-            median([i["posted_wait_ms"] for i in idles])))
+            label, median(column(figures, "sent_gap_ms")), max(column(figures, "sent_gap_ms")),
+            median(column(figures, "posted_wait_ms")), max(column(figures, "posted_wait_ms")),
+            median(column(idles, "sent_gap_ms")), median(column(idles, "posted_wait_ms"))))
     # scripts/bench.sh takes a run without this line for one that was cut short.
     print("\n<!-- complete -->")
 

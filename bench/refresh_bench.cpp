@@ -227,16 +227,20 @@ Figures Measure(DriveListHost& host, RecordingSystemApi& system, int disks, int 
     };
     // Clearing keeps the journal from growing across runs; it is the
     // machine's bookkeeping, not the refresh's work, so it stays untimed.
-    const std::vector<double> samples = TimeRuns(
-        secondsPerCell,
-        [&] {
-            checkCalls();
-            PumpMessages();
-            machine.ClearJournal();
-        },
-        refresh);
-    checkCalls();
-    CheckListing(host.table, expected, disks, volumes);
+    const auto timeRefreshes = [&] {
+        const std::vector<double> timed = TimeRuns(
+            secondsPerCell,
+            [&] {
+                checkCalls();
+                PumpMessages();
+                machine.ClearJournal();
+            },
+            refresh);
+        checkCalls();
+        CheckListing(host.table, expected, disks, volumes);
+        return timed;
+    };
+    const std::vector<double> samples = timeRefreshes();
     figures.repetitions = samples.size();
     figures.medianUs = Median(samples);
     figures.p90Us = Percentile(samples, 0.9);
@@ -244,16 +248,7 @@ Figures Measure(DriveListHost& host, RecordingSystemApi& system, int disks, int 
     // Refreshes also come while the window sits hidden in the tray; without a
     // shown list box, Wine has no X11 window to update row by row.
     ::ShowWindow(host.m_hWnd, SW_HIDE);
-    const std::vector<double> hiddenSamples = TimeRuns(
-        secondsPerCell,
-        [&] {
-            checkCalls();
-            PumpMessages();
-            machine.ClearJournal();
-        },
-        refresh);
-    checkCalls();
-    CheckListing(host.table, expected, disks, volumes);
+    const std::vector<double> hiddenSamples = timeRefreshes();
     ::ShowWindow(host.m_hWnd, SW_SHOWNA);
     figures.hiddenMedianUs = Median(hiddenSamples);
 
