@@ -18,6 +18,11 @@ REAL_PROGRAM = os.path.join(BUILD, "src", "Korvane_Safe_Eject.exe")
 SIM_CONTROL = os.path.join(BUILD, "tests", "e2e", "sim_control.exe")
 COMPANION = os.path.join(BUILD, "tests", "e2e", "Warden.exe")
 MAIN_CAPTION = "Korvane Vuru DIZ Azova v1.43"
+ARCH = os.environ.get("KORVANE_ARCH", os.path.basename(os.path.normpath(BUILD)))
+# Wine's own `wine` is its 32-bit loader: it would run a 64-bit program as a
+# second process behind a 32-bit start.exe, and a test follows the program's
+# own process, so 64-bit programs get the 64-bit loader itself.
+WINE = "/usr/lib/wine/wine64" if ARCH == "x86_64" else "wine"
 
 
 def run(*command, check=True, timeout=60):
@@ -120,7 +125,7 @@ class Program:
         if machine is not None:
             environment["KORVANE_SIM_MACHINE"] = machine
         environment.update(env or {})
-        self.process = subprocess.Popen(["wine", exe, *arguments], env=environment,
+        self.process = subprocess.Popen([WINE, exe, *arguments], env=environment,
                                         stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
 
     def running(self):
@@ -140,7 +145,7 @@ class SimControl:
 
     @staticmethod
     def _call(command, argument):
-        return subprocess.run(["wine", SIM_CONTROL, command, argument], timeout=30,
+        return subprocess.run([WINE, SIM_CONTROL, command, argument], timeout=30,
                               capture_output=True).returncode
 
     def plug(self, description_json):
