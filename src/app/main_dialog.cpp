@@ -31,6 +31,9 @@ BOOL CKorvane_Safe_EjectDlg::OnInitDialog() {
     SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
     // The newest start is the copy that stays.
     TerminateOtherInstances(m_system, m_system.GetCurrentProcessId());
+    // COM stays initialised until the process ends: the Startup shortcut is
+    // made through it, and the first refresh already names the rows through it.
+    ::CoInitialize(nullptr);
     RefreshDriveList();
     if (ManageStartupShortcut(m_system, ShortcutMode::Check) == kShortcutPresent) {
         ::CheckMenuItem(GetMenu(), ID_OPTIONS_AUTOSTART, MF_BYCOMMAND | MF_CHECKED);
@@ -40,9 +43,6 @@ BOOL CKorvane_Safe_EjectDlg::OnInitDialog() {
     // template's centring says; the taskbar is not taken into account.
     ::SetWindowPos(m_hWnd, HWND_TOP, ::GetSystemMetrics(SM_CXSCREEN) - 400,
                    ::GetSystemMetrics(SM_CYSCREEN) - 246, 0, 0, SWP_NOSIZE);
-    // The Startup shortcut is made through COM; it stays initialised until
-    // the process ends.
-    ::CoInitialize(nullptr);
     return TRUE;  // the focus goes to the first tab stop, the drive list
 }
 

@@ -25,6 +25,7 @@ int DriveTable::Rebuild(DeviceApi& devices, SystemApi& system, CListBoxCH& list,
         Append(0, std::string(entry_text::kNoDrivesFound), IDI_NO_DRIVES, list);
         list.SetHorizontalExtent(0);
     }
+    list.NameRows();
 
     if (retryLabels) {
         m_retryTimer = system.SetTimer(timerOwner, kRetryTimerId, kRetryIntervalMs, nullptr);

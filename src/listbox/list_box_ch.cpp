@@ -1,10 +1,11 @@
 #include "listbox/list_box_ch.h"
 
+#include "platform/win32/real_accessibility_api.h"
+
 CListBoxCH::CListBoxCH()
-    : m_selBackColor(RGB(0, 0, 200)),
-      m_backColor(::GetSysColor(COLOR_WINDOW)),
-      m_selTextColor(RGB(255, 255, 255)),
-      m_drawSeparator(TRUE) {}
+    : m_colours(ReadRowColours(RealAccessibility())),
+      m_drawSeparator(TRUE),
+      m_accessibility(&RealAccessibility()) {}
 
 CListBoxCH::~CListBoxCH() {
     // The records go before the window is let go, as the rows that point at
@@ -26,6 +27,7 @@ void CListBoxCH::AddItem(const char* text, HICON icon) {
 }
 
 void CListBoxCH::RemoveAllItems() {
+    ForgetRowNames();
     ResetContent();
     m_items.clear();
 }
@@ -37,6 +39,7 @@ void CListBoxCH::ClearChoice() {
 }
 
 void CListBoxCH::RepaintChoice() {
+    AnnounceChoice();  // whether or not this is the first run
     if (!m_lastRepaintedIndex) m_lastRepaintedIndex = m_chosenIndex;
     if (*m_lastRepaintedIndex == m_chosenIndex) return;
     InvalidateRow(*m_lastRepaintedIndex);

@@ -1,6 +1,7 @@
 // CListBoxCH: the owner-drawn drive list. It owns the row records, keeps them
 // in step with the list box's rows (newest first), draws them, and remembers
-// the row the user last chose.
+// the row the user last chose. Screen readers learn each row's two lines and
+// hear the chosen row; under High Contrast the rows take the theme's colours.
 #pragma once
 
 #include <memory>
@@ -8,6 +9,7 @@
 #include <vector>
 
 #include "listbox/ext_item.h"
+#include "listbox/row_colours.h"
 #include "platform/framework/list_box.h"
 
 class CListBoxCH : public CListBox {
@@ -26,6 +28,15 @@ public:
     // Leaves no row chosen and none selected.
     void ClearChoice();
     void RepaintChoice();
+    // Gives every row its accessible name and description, its two lines;
+    // run once the rows of a rebuild are all in.
+    void NameRows();
+    // Reads the colours again (High Contrast on or off, or another theme) and
+    // repaints when they changed.
+    void OnSystemColoursChanged();
+    void OnDestroy();
+    // Where the accessibility calls go: the real system unless a test says.
+    void UseAccessibilityApi(AccessibilityApi& accessibility);
 
     void DrawItem(DRAWITEMSTRUCT* drawItem) override;
     void MeasureItem(MEASUREITEMSTRUCT* measureItem) override;
@@ -39,9 +50,7 @@ public:
     size_t RecordCount() const { return m_items.size(); }
 
     std::vector<std::unique_ptr<CExtItem>> m_items;
-    const COLORREF m_selBackColor;
-    const COLORREF m_backColor;
-    const COLORREF m_selTextColor;
+    RowColours m_colours;
     const BOOL m_drawSeparator;
     int m_chosenIndex = -1;
 
@@ -54,7 +63,12 @@ private:
     void DrawRowText(HDC dc, const RECT& row, const CExtItem& item) const;
     void InvalidateRow(int index) const;
     void ChooseRow(int index);
+    void ForgetRowNames();
+    void AnnounceChoice();
 
     // The row RepaintChoice last repainted; none before its first run.
     std::optional<int> m_lastRepaintedIndex;
+    AccessibilityApi* m_accessibility;
+    int m_namedRows = 0;        // rows 0 .. m_namedRows - 1 carry accessible names
+    int m_announcedIndex = -1;  // the chosen row screen readers were last told of
 };

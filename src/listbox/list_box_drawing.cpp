@@ -1,6 +1,7 @@
 // How a drive row looks: 40 pixels high, the icon at the left, one or two
 // lines of text beside it; the selected row dark blue with white text in a
-// thin black frame. No focus rectangle is ever drawn.
+// thin black frame (other colours under High Contrast, see row_colours.h).
+// No focus rectangle is ever drawn.
 #include "listbox/list_box_ch.h"
 #include "platform/framework/gdi_objects.h"
 
@@ -40,26 +41,26 @@ void CListBoxCH::DrawItem(DRAWITEMSTRUCT* drawItem) {
 }
 
 void CListBoxCH::DrawNormalLook(HDC dc, const RECT& row, const CExtItem& item) const {
-    FillWithColour(dc, row, m_backColor);
+    FillWithColour(dc, row, m_colours.back);
     RECT edge = row;
     if (m_drawSeparator) ::DrawEdge(dc, &edge, EDGE_SUNKEN, BF_BOTTOM);
     ::DrawIcon(dc, row.left + 2, row.top + 2, item.m_icon);
-    ::SetTextColor(dc, RGB(0, 0, 0));
+    ::SetTextColor(dc, m_colours.text);
     DrawRowText(dc, row, item);
 }
 
 void CListBoxCH::DrawSelectedLook(HDC dc, const RECT& row, const CExtItem& item) const {
-    ScopedGdiObject pen(::CreatePen(PS_SOLID, 1, RGB(0, 0, 0)));
+    ScopedGdiObject pen(::CreatePen(PS_SOLID, 1, m_colours.frame));
     {
         ScopedSelection framePen(dc, pen.get());
         ::Rectangle(dc, row.left, row.top, row.right, row.bottom);
     }
     RECT inner = row;
     ::InflateRect(&inner, -1, -1);
-    FillWithColour(dc, inner, m_selBackColor);
+    FillWithColour(dc, inner, m_colours.selectedBack);
     if (m_drawSeparator) ::DrawEdge(dc, &inner, EDGE_SUNKEN, BF_BOTTOM);
     ::DrawIcon(dc, row.left + 2, row.top + 2, item.m_icon);
-    ::SetTextColor(dc, m_selTextColor);
+    ::SetTextColor(dc, m_colours.selectedText);
     DrawRowText(dc, row, item);
 }
 

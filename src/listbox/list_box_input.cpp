@@ -15,6 +15,11 @@ LRESULT OnLButtonUpMessage(CWnd& window, WPARAM wParam, LPARAM lParam) {
 constexpr MessageMapEntry kMessageMap[] = {
     OnReflectedNotification<CListBoxCH, &CListBoxCH::OnSelChange>(LBN_SELCHANGE),
     OnMessage(WM_LBUTTONUP, &OnLButtonUpMessage),
+    OnMessage(WM_SYSCOLORCHANGE,
+              &CallWithoutArguments<CListBoxCH, &CListBoxCH::OnSystemColoursChanged>),
+    OnMessage(WM_SETTINGCHANGE,
+              &CallWithoutArguments<CListBoxCH, &CListBoxCH::OnSystemColoursChanged>),
+    OnMessage(WM_DESTROY, &CallWithoutArguments<CListBoxCH, &CListBoxCH::OnDestroy>),
 };
 
 }  // namespace

@@ -112,10 +112,37 @@ INT_PTR CDialog::DialogProc(UINT message, WPARAM wParam, LPARAM lParam) {
     return TRUE;
 }
 
+namespace {
+
+struct ForwardedMessage {
+    UINT message;
+    WPARAM wParam;
+    LPARAM lParam;
+};
+
+BOOL CALLBACK SendToControl(HWND control, LPARAM data) {
+    const auto& forwarded = *reinterpret_cast<const ForwardedMessage*>(data);
+    ::SendMessageA(control, forwarded.message, forwarded.wParam, forwarded.lParam);
+    return TRUE;
+}
+
+}  // namespace
+
+// Windows sends colour and setting changes to top-level windows only; as in
+// MFC, a top-level dialog passes them on to every control inside it.
+void CDialog::ForwardToControls(UINT message, WPARAM wParam, LPARAM lParam) const {
+    if ((::GetWindowLongPtrA(m_hWnd, GWL_STYLE) & WS_CHILD) != 0) return;
+    ForwardedMessage forwarded{message, wParam, lParam};
+    ::EnumChildWindows(m_hWnd, &SendToControl, reinterpret_cast<LPARAM>(&forwarded));
+}
+
 bool CDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
     if (message == WM_INITDIALOG) {
         *result = OnInitDialog();
         return true;
+    }
+    if (message == WM_SYSCOLORCHANGE || message == WM_SETTINGCHANGE) {
+        ForwardToControls(message, wParam, lParam);
     }
     if (ReflectToChild(message, wParam, lParam, result)) return true;
     if (DispatchToMessageMap(message, wParam, lParam, result)) return true;

@@ -36,6 +36,7 @@ private:
                                              LPARAM lParam);
     INT_PTR DialogProc(UINT message, WPARAM wParam, LPARAM lParam);
     bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result);
+    void ForwardToControls(UINT message, WPARAM wParam, LPARAM lParam) const;
 
     UINT m_templateId;
     bool m_continueModal = false;
