@@ -33,7 +33,6 @@ void CListBoxCH::UseAccessibilityApi(AccessibilityApi& accessibility) {
 // describes it with its second. Wine's annotation calls fail; a row whose
 // call fails keeps its blank name and nothing else changes.
 void CListBoxCH::NameRows() {
-    ForgetRowNames();
     const int count = GetCount();
     for (int row = 0; row < count; ++row) {
         const void* data = GetItemDataPtr(row);

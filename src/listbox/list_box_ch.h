@@ -29,7 +29,7 @@ public:
     void ClearChoice();
     void RepaintChoice();
     // Gives every row its accessible name and description, its two lines;
-    // run once the rows of a rebuild are all in.
+    // run once the rows of a rebuild are all in. RemoveAllItems clears them.
     void NameRows();
     // Reads the colours again (High Contrast on or off, or another theme) and
     // repaints when they changed.
