@@ -11,10 +11,10 @@
 
 namespace {
 
-using Annotations = std::map<std::string, std::wstring>;  // "<child id> name" -> text
+using Strings = std::vector<std::string>;
 
-// Keeps annotations as oleacc would, and answers High Contrast with the
-// colours of Windows' High Contrast Black theme.
+// Keeps annotations as oleacc would ("<child id> name" -> text), and answers
+// High Contrast with the colours of Windows' High Contrast Black.
 class FakeAccessibility : public AccessibilityApi {
 public:
     HRESULT SetHwndPropStr(HWND window, DWORD object, DWORD child, MSAAPROPID property,
@@ -29,36 +29,34 @@ public:
         return S_OK;
     }
     BOOL SystemParametersInfoA(UINT action, UINT, void* value, UINT) override {
-        if (action != SPI_GETHIGHCONTRAST) return FALSE;
         static_cast<HIGHCONTRASTA*>(value)->dwFlags = highContrast ? HCF_HIGHCONTRASTON : 0;
-        return TRUE;
+        return action == SPI_GETHIGHCONTRAST;
     }
     DWORD GetSysColor(int index) override {
-        const std::map<int, COLORREF> black{{COLOR_WINDOW, RGB(0, 0, 0)},
-                                            {COLOR_WINDOWTEXT, RGB(255, 255, 255)},
+        const std::map<int, COLORREF> black{{COLOR_WINDOW, 0x000000},
+                                            {COLOR_WINDOWTEXT, 0xFFFFFF},
                                             {COLOR_HIGHLIGHT, RGB(26, 235, 255)},
-                                            {COLOR_HIGHLIGHTTEXT, RGB(0, 0, 0)}};
+                                            {COLOR_HIGHLIGHTTEXT, 0x000000}};
         return highContrast && black.count(index) ? black.at(index) : ::GetSysColor(index);
     }
-
-    HWND list = nullptr;
-    bool highContrast = false;
-    Annotations annotations;
-
-private:
     std::string Key(HWND window, DWORD object, DWORD child, const MSAAPROPID& property) const {
         const bool listClient = window == list && object == static_cast<DWORD>(OBJID_CLIENT);
         return (listClient ? "" : "elsewhere ") + std::to_string(child) +
                (property == PROPID_ACC_NAME ? " name" : " description");
     }
+
+    HWND list = nullptr;
+    bool highContrast = false;
+    std::map<std::string, std::wstring> annotations;
 };
 
-std::vector<std::pair<DWORD, LONG>> g_events;  // event and child id, for the list only
-HWND g_watched = nullptr;
+HWND g_list = nullptr;
+Strings g_events;  // the list's focus and selection events, as "<event> <child id>"
 
 void CALLBACK RecordEvent(HWINEVENTHOOK, DWORD event, HWND window, LONG object, LONG child, DWORD,
                           DWORD) {
-    if (window == g_watched && object == OBJID_CLIENT) g_events.emplace_back(event, child);
+    if (window != g_list || object != OBJID_CLIENT) return;
+    g_events.push_back(std::to_string(event) + " " + std::to_string(child));
 }
 
 class Accessibility : public ::testing::Test {
@@ -74,20 +72,17 @@ protected:
 };
 
 TEST_F(Accessibility, EveryRebuildNamesItsRowsAndForgetsTheOldOnes) {
-    SimVolume beta = MakeVolume(2, "F:\\", "BETA");
-    beta.freeBytes = 1024 * 1024;
-    beta.totalBytes = 2 * beta.freeBytes;
     MachineDescription description;
     description.disks = {MakeUsbDisk(1, "Stick A"), MakeUsbDisk(2, "Stick B")};
-    description.volumes = {MakeVolume(1, "E:\\", "ALPHA"), beta};
+    description.volumes = {MakeVolume(1, "E:\\", "ALPHA"), MakeVolume(2, "F:\\", "BETA")};
     SimulatedMachine machine(description);
     const struct {
         DWORD unplug;  // 0: none
-        Annotations expected;
+        std::map<std::string, std::wstring> expected;
     } steps[] = {
         {0,
          {{"1 name", L"(F:) BETA"},
-          {"1 description", L"Stick B  [1MB/2MB Free]"},
+          {"1 description", L"Stick B  [0MB/0MB Free]"},
           {"2 name", L"(E:) ALPHA"},
           {"2 description", L"Stick A  [0MB/0MB Free]"}}},
         {2, {{"1 name", L"(E:) ALPHA"}, {"1 description", L"Stick A  [0MB/0MB Free]"}}},
@@ -102,77 +97,69 @@ TEST_F(Accessibility, EveryRebuildNamesItsRowsAndForgetsTheOldOnes) {
     EXPECT_TRUE(fake.annotations.empty());
 }
 
-// Under Wine the list box raises no event of its own for its selection, so
-// what is seen here is the list's own announcement.
+// Wine's list box raises no event for its selection: what is seen here is the
+// list's own announcement of the chosen row.
 TEST_F(Accessibility, EachNewChoiceIsAnnouncedToScreenReaders) {
     for (const char* text : {"A", "B", "C"}) host.list.AddItem(text, nullptr);
     host.list.SetCurSel(0);
-    ::SetFocus(host.list.m_hWnd);
-    g_watched = host.list.m_hWnd;
-    HWINEVENTHOOK hook =
-        ::SetWinEventHook(EVENT_OBJECT_FOCUS, EVENT_OBJECT_SELECTION, nullptr, &RecordEvent,
-                          ::GetCurrentProcessId(), 0, WINEVENT_OUTOFCONTEXT);
+    ::SetFocus(g_list = host.list.m_hWnd);
+    HWINEVENTHOOK hook = ::SetWinEventHook(EVENT_OBJECT_FOCUS, EVENT_OBJECT_SELECTION, nullptr,
+                                           &RecordEvent, ::GetCurrentProcessId(), 0, 0);
     const struct {
         UINT key;
-        LONG announcedChild;  // 0: nothing announced
-    } steps[] = {{VK_DOWN, 2}, {VK_DOWN, 3}, {VK_DOWN, 0}, {VK_UP, 2}, {'X', 0}};
+        Strings expected;  // EVENT_OBJECT_FOCUS 32773, EVENT_OBJECT_SELECTION 32774
+    } steps[] = {{VK_DOWN, {"32773 2", "32774 2"}},
+                 {VK_DOWN, {"32773 3", "32774 3"}},
+                 {VK_DOWN, {}},  // already on the last row
+                 {VK_UP, {"32773 2", "32774 2"}},
+                 {'X', {}}};
     for (const auto& step : steps) {
         g_events.clear();
         ::SendMessageA(host.list.m_hWnd, WM_KEYDOWN, step.key, 0);
         MSG message;
         while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageA(&message);
-        const std::vector<std::pair<DWORD, LONG>> none,
-            announced{{EVENT_OBJECT_FOCUS, step.announcedChild},
-                      {EVENT_OBJECT_SELECTION, step.announcedChild}};
-        EXPECT_EQ(g_events, step.announcedChild ? announced : none) << step.key;
+        EXPECT_EQ(g_events, step.expected) << step.key;
     }
     ::UnhookWinEvent(hook);
 }
 
-// One row drawn into a bitmap of its own, selected or not, before and after
-// High Contrast is switched on and off again.
+// One row drawn into a bitmap, as the list box asks for it, while High
+// Contrast is switched on and off again.
 TEST_F(Accessibility, HighContrastDrawsInTheThemesColoursAndOrdinaryModeAsBefore) {
     host.list.AddItem("(E:) DATA\nStick", nullptr);
-    HDC screen = ::GetDC(nullptr);
-    HDC dc = ::CreateCompatibleDC(screen);
-    HBITMAP bitmap = ::CreateCompatibleBitmap(screen, 200, 40);
+    g_list = host.list.m_hWnd;
+    const RECT row{0, 0, 200, 40};
+    HDC dc = ::CreateCompatibleDC(nullptr);
+    HBITMAP bitmap = ::CreateBitmap(200, 40, 1, 32, nullptr);
     HGDIOBJ previous = ::SelectObject(dc, bitmap);
-    const COLORREF window = ::GetSysColor(COLOR_WINDOW);
     const struct {
-        UINT message;  // tells the dialog the system changed
+        UINT message;  // how the dialog hears of the change
         bool highContrast;
         UINT state;
         COLORREF fill, frame, text;
     } cases[] = {
-        {WM_SETTINGCHANGE, false, 0, window, window, RGB(0, 0, 0)},
-        {WM_SETTINGCHANGE, false, ODS_SELECTED, RGB(0, 0, 200), RGB(0, 0, 0), RGB(255, 255, 255)},
-        {WM_SETTINGCHANGE, true, 0, RGB(0, 0, 0), RGB(0, 0, 0), RGB(255, 255, 255)},
-        {WM_SETTINGCHANGE, true, ODS_SELECTED, RGB(26, 235, 255), RGB(255, 255, 255), RGB(0, 0, 0)},
-        {WM_SYSCOLORCHANGE, false, ODS_SELECTED, RGB(0, 0, 200), RGB(0, 0, 0), RGB(255, 255, 255)},
-        {WM_SYSCOLORCHANGE, true, 0, RGB(0, 0, 0), RGB(0, 0, 0), RGB(255, 255, 255)},
+        {WM_SETTINGCHANGE, false, 0, ::GetSysColor(COLOR_WINDOW), 0, 0x000000},
+        {WM_SETTINGCHANGE, true, 0, 0x000000, 0, 0xFFFFFF},
+        {WM_SETTINGCHANGE, true, ODS_SELECTED, RGB(26, 235, 255), 0xFFFFFF, 0x000000},
+        {WM_SYSCOLORCHANGE, false, ODS_SELECTED, RGB(0, 0, 200), 0x000000, 0xFFFFFF},
     };
     for (const auto& c : cases) {
         fake.highContrast = c.highContrast;
         ::SendMessageA(host.m_hWnd, c.message, 0, 0);
-        RECT all{0, 0, 200, 40};
-        ::FillRect(dc, &all, static_cast<HBRUSH>(::GetStockObject(GRAY_BRUSH)));
         DRAWITEMSTRUCT draw{
-            ODT_LISTBOX, IDC_DRIVE_LIST, 0, ODA_DRAWENTIRE, c.state, host.list.m_hWnd, dc, all, 0};
+            ODT_LISTBOX, IDC_DRIVE_LIST, 0, ODA_DRAWENTIRE, c.state, g_list, dc, row, 0};
         ::SendMessageA(host.m_hWnd, WM_DRAWITEM, IDC_DRIVE_LIST, reinterpret_cast<LPARAM>(&draw));
-        std::map<COLORREF, int> textPixels;
+        int textPixels = 0;
         for (int x = 40; x < 120; ++x) {
-            for (int y = 5; y < 20; ++y) ++textPixels[::GetPixel(dc, x, y)];
+            for (int y = 5; y < 20; ++y) textPixels += ::GetPixel(dc, x, y) == c.text;
         }
-        const std::string what = std::to_string(c.message) + (c.highContrast ? " on " : " off ") +
-                                 std::to_string(c.state);
-        EXPECT_EQ(::GetPixel(dc, 190, 20), c.fill) << what;
-        EXPECT_EQ(::GetPixel(dc, 0, 20), c.frame) << what;
-        EXPECT_GT(textPixels[c.text], 10) << what;
+        EXPECT_EQ(::GetPixel(dc, 190, 20), c.fill) << c.highContrast << c.state;
+        EXPECT_EQ(::GetPixel(dc, 0, 20), c.state ? c.frame : c.fill) << c.highContrast << c.state;
+        EXPECT_GT(textPixels, 10) << c.highContrast << c.state;
     }
     ::SelectObject(dc, previous);
     ::DeleteObject(bitmap);
     ::DeleteDC(dc);
-    ::ReleaseDC(nullptr, screen);
 }
 
 }  // namespace
