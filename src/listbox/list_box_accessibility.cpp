@@ -1,6 +1,7 @@
 // How the drive list reaches people who cannot read its drawing: screen
 // readers get each row's two lines and hear the chosen row, and High Contrast
 // themes get rows in their own colours.
+#include <iterator>
 #include <string>
 #include <string_view>
 
@@ -57,9 +58,10 @@ void CListBoxCH::ForgetRowNames() {
     m_namedRows = 0;
 }
 
-// Windows' list box raises these events for its own selection; Wine's does
-// not. The chosen row is the one Enter ejects, so a screen reader is told of
-// every change of it, whichever way it came.
+// Wine's list box raises no focus or selection event when its selection
+// moves, and the choice is the list's own (a release below the last row
+// chooses that row). The chosen row is the one Enter ejects, so a screen
+// reader is told of every change of it, whichever way it came.
 void CListBoxCH::AnnounceChoice() {
     if (m_chosenIndex == m_announcedIndex) return;
     m_announcedIndex = m_chosenIndex;
