@@ -38,12 +38,19 @@ BOOL CKorvane_Safe_EjectDlg::OnInitDialog() {
     if (ManageStartupShortcut(m_system, ShortcutMode::Check) == kShortcutPresent) {
         ::CheckMenuItem(GetMenu(), ID_OPTIONS_AUTOSTART, MF_BYCOMMAND | MF_CHECKED);
     }
+    // Placed before going to the tray: a minimised window keeps the place it
+    // had when it was minimised as the one it is restored to, and a move while
+    // minimised would leave the template's centred place there.
+    PlaceNearLowerRight();
     if (HasMinimizedSwitch(m_system.GetCommandLineA())) MinimizeToTray();
-    // Near the lower-right corner of the primary screen, whatever the
-    // template's centring says; the taskbar is not taken into account.
+    return TRUE;  // the focus goes to the first tab stop, the drive list
+}
+
+// Near the lower-right corner of the primary screen, whatever the template's
+// centring says; the taskbar is not taken into account.
+void CKorvane_Safe_EjectDlg::PlaceNearLowerRight() {
     ::SetWindowPos(m_hWnd, HWND_TOP, ::GetSystemMetrics(SM_CXSCREEN) - 400,
                    ::GetSystemMetrics(SM_CYSCREEN) - 246, 0, 0, SWP_NOSIZE);
-    return TRUE;  // the focus goes to the first tab stop, the drive list
 }
 
 void CKorvane_Safe_EjectDlg::AddAboutItemToSystemMenu() {

@@ -17,6 +17,9 @@ class HelpDialog;
 // The tray icon's callback message.
 inline constexpr UINT WM_TRAYNOTIFY = WM_USER + 1;
 inline constexpr UINT kTrayIconId = 1;
+// What the shell broadcasts when the taskbar starts (again, after Explorer
+// restarted): the icons that were in its tray are gone.
+extern const UINT WM_TASKBARCREATED;
 
 class CKorvane_Safe_EjectDlg : public CDialog, public DriveTable {
 public:
@@ -41,6 +44,7 @@ public:
     void OnDeviceChange(UINT event);
     void OnTimer(UINT_PTR timerId);
     void OnTrayNotify(WPARAM iconId, LPARAM mouseMessage);
+    void OnTaskbarCreated();
     void OnDestroy();
     void OnTrayExit();
     void OnTrayRestore();
@@ -61,11 +65,14 @@ protected:
 
 private:
     void AddAboutItemToSystemMenu();
+    void PlaceNearLowerRight();
     void ShowMessage(const char* text);
-    void EndProcess();  // ends the dialog, then the process, with exit code 0
+    void EndProcess();
+    void DeleteTrayIcon();  // ends the dialog, then the process, with exit code 0
 
     DeviceApi& m_devices;
     SystemApi& m_system;
     std::string m_appName;
-    bool m_trayIconShown = false;
+    bool m_trayIconShown = false;   // added, and not deleted since
+    bool m_trayIconWanted = false;  // in the tray, or left there by Restore
 };

@@ -38,6 +38,7 @@ constexpr MessageMapEntry kMessageMap[] = {
                   Self(w).OnTrayNotify(wParam, lParam);
                   return 0;
               }),
+    OnRegisteredMessage(WM_TASKBARCREATED, &CallWithoutArguments<Dlg, &Dlg::OnTaskbarCreated>),
     OnMessage(WM_DESTROY,
               [](CWnd& w, WPARAM, LPARAM) -> LRESULT {
                   Self(w).OnDestroy();

@@ -1,10 +1,12 @@
 """The tray: a hidden start, the icon's double-click, and its menu, with real
 mouse and keyboard input."""
+import os
 import time
 import unittest
 
-from korvane_e2e import (MAIN_CAPTION, ProgramTestCase, SimControl, click, find_windows,
-                         geometry, options_item, wait_no_window, wait_window)
+import test_main_window
+from korvane_e2e import (BUILD, MAIN_CAPTION, ProgramTestCase, SimControl, click, find_windows,
+                         geometry, options_item, run, wait_no_window, wait_window)
 
 TRAY_CAPTION = "Wine System Tray"
 
@@ -24,35 +26,69 @@ def tray_menu_item(icon_point, item):
     return x + 27, top + {"Restore": 12, "Exit": 37}[item]
 
 
+def choose_in_tray_menu(icon_point, item):
+    click(*icon_point, button=3)
+    time.sleep(0.5)
+    click(*tray_menu_item(icon_point, item))
+
+
+TASKBAR_STAND_IN = os.path.join(BUILD, "tests", "e2e", "taskbar_stand_in.exe")
+
+
+def taskbar(*arguments):
+    return run("wine", TASKBAR_STAND_IN, *arguments, check=False).returncode
+
+
 class TrayTest(ProgramTestCase):
 
     def refreshes(self):
         return sum("SetupDiGetClassDevsA" in line for line in SimControl().journal())
 
-    def test_min_starts_hidden_and_a_double_click_brings_the_window_back(self):
+    def test_min_starts_hidden_and_the_tray_brings_the_window_back_in_its_place(self):
+        width, height = test_main_window.screen_size()
+        for way in ("double-click", "Restore"):
+            with self.subTest(way):
+                program = self.start(self.program_copy(), "/min")
+                point = tray_icon_point()
+                time.sleep(1.5)
+                self.assertFalse(find_windows(MAIN_CAPTION), "no window at any time after start-up")
+                self.assertTrue(program.running())
+                before = self.refreshes()
+                if way == "Restore":
+                    choose_in_tray_menu(point, "Restore")
+                else:
+                    click(*point, repeat=2)
+                window = wait_window(MAIN_CAPTION)
+                if way == "double-click":  # (Restore leaves the list to the 3 s timer)
+                    self.assertEqual(self.refreshes() - before, 1, "a fresh list")
+                # Where a normal start puts it, not the template's centre.
+                self.assertEqual(geometry(window)[:2], (width - 400, height - 246))
+                if way == "Restore":  # the icon stayed: its Exit takes it away
+                    choose_in_tray_menu(point, "Exit")
+                else:
+                    options_item(window, 3)  # "Exit"
+                self.assertEqual(program.wait_exit(), 0)
+
+    def test_icon_comes_back_when_the_taskbar_restarts(self):
         program = self.start(self.program_copy(), "/min")
         point = tray_icon_point()
-        time.sleep(1.5)
-        self.assertFalse(find_windows(MAIN_CAPTION), "no window at any time after start-up")
-        self.assertTrue(program.running())
-        before = self.refreshes()
-        click(*point, repeat=2)
-        wait_window(MAIN_CAPTION)
-        self.assertEqual(self.refreshes() - before, 1, "a fresh list")
+        self.assertEqual(taskbar("lose-icon", MAIN_CAPTION), 0)
+        wait_no_window(TRAY_CAPTION)  # the tray is empty, as after an Explorer restart
+        self.assertEqual(taskbar("created"), 0)
+        wait_window(TRAY_CAPTION)
+        click(*point, repeat=2)  # and it is the program's own, working icon
+        options_item(wait_window(MAIN_CAPTION), 3)  # "Exit"
+        self.assertEqual(program.wait_exit(), 0)
 
     def test_tray_menu_restores_and_exits(self):
         program, window = self.start_main_window()
         options_item(window, 1)  # "Minimize to tray"
         wait_no_window(MAIN_CAPTION)
         point = tray_icon_point()
-        click(*point, button=3)
-        time.sleep(0.5)
-        click(*tray_menu_item(point, "Restore"))
+        choose_in_tray_menu(point, "Restore")
         wait_window(MAIN_CAPTION)
         self.assertTrue(program.running())
-        click(*point, button=3)  # the icon stayed in the tray
-        time.sleep(0.5)
-        click(*tray_menu_item(point, "Exit"))
+        choose_in_tray_menu(point, "Exit")  # the icon stayed in the tray
         self.assertEqual(program.wait_exit(), 0)
 
     def test_minimise_button_goes_to_the_taskbar_not_the_tray(self):

@@ -1,5 +1,7 @@
 // The main window's life in the tray: the icon record, the state table, the
 // icon's mouse messages and the tray menu's commands.
+#include <functional>
+
 #include "main_window_fixture.h"
 
 namespace {
@@ -68,6 +70,70 @@ TEST_F(TrayTest, GoingBackToTheTrayWhileTheIconStaysIsNoFailure) {
     EXPECT_TRUE(system.messageBoxes.empty());
 }
 
+// A hidden start minimises the window before it is ever shown; coming back
+// from the tray must still put it where a normal start does.
+TEST_F(TrayTest, HiddenStartComesBackNearTheLowerRightCorner) {
+    system.commandLine += " /min";
+    for (const LPARAM trayMessage : {LPARAM{WM_LBUTTONDBLCLK}, LPARAM{0}}) {
+        CreateWindowOn(DefaultMachineDescription());
+        dialog->ShowWindow(SW_HIDE);  // as start-up does once the window is made
+        trayMessage != 0 ? Tray(trayMessage) : Command(ID_TRAY_RESTORE);
+        RECT frame{};
+        ::GetWindowRect(Window(), &frame);
+        EXPECT_EQ(frame.left, ::GetSystemMetrics(SM_CXSCREEN) - 400) << trayMessage;
+        EXPECT_EQ(frame.top, ::GetSystemMetrics(SM_CYSCREEN) - 246) << trayMessage;
+    }
+}
+
+// A restarted taskbar has an empty tray: the icon is added again while it is
+// meant to be there, silently, also after the first add failed because the
+// taskbar was not yet ready.
+TEST_F(TrayTest, ANewTaskbarGetsTheIconBackWhileItIsMeantToBeThere) {
+    const struct {
+        const char* state;
+        std::function<void()> reach;
+        bool added;
+    } cases[] = {
+        {"never in the tray", [] {}, false},
+        {"in the tray", [this] { Command(ID_OPTIONS_MINIMIZE_TO_TRAY); }, true},
+        {"restored, icon left",
+         [this] {
+             Command(ID_OPTIONS_MINIMIZE_TO_TRAY);
+             Command(ID_TRAY_RESTORE);
+         },
+         true},
+        {"icon double-clicked away",
+         [this] {
+             Command(ID_OPTIONS_MINIMIZE_TO_TRAY);
+             Tray(WM_LBUTTONDBLCLK);
+         },
+         false},
+        {"first add failed",
+         [this] {
+             system.notifyIconFails = true;
+             Command(ID_OPTIONS_MINIMIZE_TO_TRAY);
+             system.notifyIconFails = false;
+         },
+         true},
+    };
+    const UINT taskbarCreated = ::RegisterWindowMessageA("TaskbarCreated");
+    for (const auto& [state, reach, added] : cases) {
+        CreateWindowOn(DefaultMachineDescription());
+        reach();
+        const bool visible = Visible();
+        const size_t adds = system.CountCalls("Shell_NotifyIconA(0)");
+        const size_t boxes = system.messageBoxes.size();
+        Send(taskbarCreated);
+        EXPECT_EQ(system.CountCalls("Shell_NotifyIconA(0)") - adds, added ? 1u : 0u) << state;
+        EXPECT_EQ(Visible(), visible) << state;
+        // A failing add on its arrival is not reported.
+        system.notifyIconFails = true;
+        Send(taskbarCreated);
+        system.notifyIconFails = false;
+        EXPECT_EQ(system.messageBoxes.size(), boxes) << state;
+    }
+}
+
 TEST_F(TrayTest, RightButtonPressOpensTheMenuAtTheCursor) {
     Command(ID_OPTIONS_MINIMIZE_TO_TRAY);
     system.cursor = POINT{700, 1000};
@@ -82,6 +148,22 @@ TEST_F(TrayTest, RightButtonPressOpensTheMenuAtTheCursor) {
     Tray(WM_CONTEXTMENU);
     EXPECT_EQ(system.CountCalls("TrackPopupMenu"), 2u);
     EXPECT_FALSE(Visible());
+}
+
+// Windows wants a message posted to the menu's owner once the menu is closed,
+// or the next right click may not open it. (The owner's foreground change
+// before the menu is not made under Wine, so it is a real-Windows check.)
+TEST_F(TrayTest, TrayMenuOwnerGetsANullMessageAfterwards) {
+    Command(ID_OPTIONS_MINIMIZE_TO_TRAY);
+    MSG message;
+    while (::PeekMessageA(&message, Window(), 0, 0, PM_REMOVE)) {
+    }
+    Tray(WM_RBUTTONDOWN);
+    bool nullPosted = false;
+    while (::PeekMessageA(&message, Window(), 0, 0, PM_REMOVE)) {
+        nullPosted = nullPosted || message.message == WM_NULL;
+    }
+    EXPECT_TRUE(nullPosted);
 }
 
 TEST_F(TrayTest, TrayMenuHasRestoreSeparatorExit) {

@@ -10,6 +10,10 @@ bool IsCommand(UINT message) {
 
 const MessageMapEntry* FindMessageEntry(MessageMap map, UINT message, WPARAM wParam) {
     for (const MessageMapEntry& entry : map) {
+        if (entry.registeredMessage != nullptr) {
+            if (*entry.registeredMessage != 0 && *entry.registeredMessage == message) return &entry;
+            continue;
+        }
         if (entry.message != message) continue;
         if (!IsCommand(message)) return &entry;
         const bool codeMatches = entry.code == HIWORD(wParam);

@@ -22,6 +22,9 @@ struct MessageMapEntry {
     UINT code;  // notification code of WM_COMMAND; 0 for menu commands and plain messages
     UINT id;    // command or control id of WM_COMMAND; 0 for plain messages
     MessageHandler handler;
+    // A message registered by name (RegisterWindowMessage) has its number only
+    // at run time: the entry then names the variable that holds it.
+    const UINT* registeredMessage = nullptr;
 };
 
 using MessageMap = std::span<const MessageMapEntry>;
@@ -46,6 +49,12 @@ constexpr MessageMapEntry OnReflectedNotification(UINT code) {
 
 constexpr MessageMapEntry OnMessage(UINT message, MessageHandler handler) {
     return {message, 0, 0, handler};
+}
+
+// `message` holds what RegisterWindowMessage answered; 0 (registration
+// failed) matches nothing.
+constexpr MessageMapEntry OnRegisteredMessage(const UINT& message, MessageHandler handler) {
+    return {0, 0, 0, handler, &message};
 }
 
 // The entry of `map` that answers a message, or null.
