@@ -1,7 +1,9 @@
 // The table of listed drives the main window keeps beside its drive list:
 // entry i holds the device instance and the text of the i-th disk found, and
 // list row r shows entry count - 1 - r. Rebuilding replaces table and rows
-// together, and runs the label-retry timer while some label cannot be read.
+// together, keeps the user's choice on the drive it named while that drive
+// is still listed, and runs the label-retry timer while some label cannot be
+// read.
 #pragma once
 
 #include <string>
@@ -28,5 +30,8 @@ public:
     UINT_PTR m_retryTimer = 0;
 
 private:
+    DEVINST ChosenDrive(const CListBoxCH& list) const;
+    // The row that shows the drive, or -1 when it is not listed.
+    int RowOf(DEVINST devInst) const;
     void Append(DEVINST devInst, const std::string& text, int iconId, CListBoxCH& list);
 };

@@ -22,6 +22,8 @@ void CKorvane_Safe_EjectDlg::EjectSelectedDrive() {
             return;
         case EjectOutcome::ParentUnknown:
         case EjectOutcome::Requested:
+            // The choice is used up, also when the system refused the eject.
+            m_driveList.ClearChoice();
             RefreshDriveList();
             return;
     }

@@ -18,12 +18,18 @@ void CListBoxCH::PreSubclassWindow() {
     m_chosenIndex = -1;
 }
 
-void CListBoxCH::AddItem(const char* text, HICON icon) {
+// A record without a row would shift the row-to-record order for good, and
+// with it the drive that a row names.
+bool CListBoxCH::AddItem(const char* text, HICON icon) {
     m_items.push_back(std::make_unique<CExtItem>(text, icon));
     // The list box asks for the row's size (MeasureItem) while inserting it.
     const int row = InsertString(0, "");
-    if (row == LB_ERR || row == LB_ERRSPACE) return;  // the record stays owned here
+    if (row == LB_ERR || row == LB_ERRSPACE) {
+        m_items.pop_back();
+        return false;
+    }
     SetItemDataPtr(row, m_items.back().get());
+    return true;
 }
 
 void CListBoxCH::RemoveAllItems() {
@@ -33,8 +39,12 @@ void CListBoxCH::RemoveAllItems() {
 }
 
 void CListBoxCH::ClearChoice() {
-    m_chosenIndex = -1;
-    SetCurSel(-1);
+    SetChoice(-1);
+}
+
+void CListBoxCH::SetChoice(int row) {
+    m_chosenIndex = row;
+    SetCurSel(row);
     RepaintChoice();
 }
 

@@ -22,11 +22,14 @@ public:
     ~CListBoxCH() override;
 
     // Adds a row in front of every row already shown: with n rows, row r
-    // shows the (n - 1 - r)-th record added.
-    void AddItem(const char* text, HICON icon);
+    // shows the (n - 1 - r)-th record added. False when the list box refused
+    // the row; no record is then kept for it.
+    bool AddItem(const char* text, HICON icon);
     void RemoveAllItems();
     // Leaves no row chosen and none selected.
     void ClearChoice();
+    // Chooses and selects a row, as the user's click would.
+    void SetChoice(int row);
     void RepaintChoice();
     // Gives every row its accessible name and description, its two lines;
     // run once the rows of a rebuild are all in. RemoveAllItems clears them.

@@ -1,8 +1,12 @@
 // Ejecting the chosen drive: which device is asked for, with which call, what
 // the Warden rule does, and what never happens (a request for an unknown node,
 // a read outside the table).
+#include <functional>
+
 #include "eject/eject_request.h"
 #include "main_window_fixture.h"
+// After the SDK's base headers, which it expects to be in place already.
+#include <commctrl.h>
 
 namespace {
 
@@ -108,6 +112,7 @@ TEST_F(EjectTest, RefusedRequestRebuildsTheListWithTheDriveStillThere) {
     Eject();
     EXPECT_EQ(Refreshes() - before, 1u);
     EXPECT_EQ(dialog->m_driveTexts, std::vector<std::string>{"(?:) Not Formatted\nBusy"});
+    EXPECT_EQ(List().m_chosenIndex, -1);  // the choice was used up
     EXPECT_TRUE(system.messageBoxes.empty());
 }
 
@@ -221,6 +226,75 @@ TEST_F(EjectTest, EnterEjectsOnlyWhenTheListHasTheFocus) {
     Command(IDOK, BN_CLICKED);
     EXPECT_EQ(machine->CountCalls("CM_Request_Device_EjectA"), 1u);
     EXPECT_TRUE(::IsWindowVisible(Window()));
+}
+
+// The label-retry timer rebuilds every 3 seconds while the locked Warden is
+// plugged in: the user's choice has to outlive rebuilds and follow its drive
+// when rows move, and go only with the drive.
+TEST_F(EjectTest, ChoiceFollowsItsDriveThroughRebuilds) {
+    const struct {
+        const char* between;
+        std::function<void()> happen;
+        int row;  // where the chosen generic stick (disk 4) stands then
+    } cases[] = {
+        {"timer ticks",
+         [this] {
+             for (int tick = 0; tick < 3; ++tick) Send(WM_TIMER, DriveTable::kRetryTimerId);
+         },
+         0},
+        {"a drive plugged in",
+         [this] {
+             machine->PlugIn(MakeUsbDisk(7, "New"), {});
+             Send(WM_DEVICECHANGE, DBT_DEVICEARRIVAL);
+         },
+         1},
+        {"the chosen drive pulled out",
+         [this] {
+             machine->Unplug(4);
+             Send(WM_DEVICECHANGE, DBT_DEVICEREMOVECOMPLETE);
+         },
+         -1},
+    };
+    for (const auto& [between, happen, row] : cases) {
+        CreateWindowOn(DefaultMachineDescription());
+        ASSERT_EQ(dialog->m_retryTimer, DriveTable::kRetryTimerId) << "the timer runs";
+        ::SendMessageA(List().m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 20));
+        ::SendMessageA(List().m_hWnd, WM_LBUTTONUP, 0, MAKELPARAM(10, 20));
+        happen();
+        EXPECT_EQ(List().m_chosenIndex, row) << between;
+        EXPECT_EQ(List().GetCurSel(), row < 0 ? LB_ERR : row) << between;
+        ::SetFocus(List().m_hWnd);
+        Command(IDOK, BN_CLICKED);
+        const std::vector<std::string> calls = ConfigManagerCalls();
+        EXPECT_EQ(calls.empty() ? "" : calls[0], row < 0 ? "" : "CM_Get_Parent(out, 0x1401, 0x0)")
+            << between;
+    }
+}
+
+// Row r shows entry count - 1 - r only while every row has its entry and
+// every entry its row: a row the list box refuses takes its entry with it.
+TEST_F(EjectTest, RowTheListBoxRefusesLeavesNoEntryBehind) {
+    int inserts = 0;
+    auto refuseSecond = [](HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                           DWORD_PTR count) -> LRESULT {
+        if (message == LB_INSERTSTRING && ++*reinterpret_cast<int*>(count) == 2) {
+            return LB_ERRSPACE;
+        }
+        return ::DefSubclassProc(window, message, wParam, lParam);
+    };
+    ASSERT_TRUE(
+        ::SetWindowSubclass(List().m_hWnd, refuseSecond, 1, reinterpret_cast<DWORD_PTR>(&inserts)));
+    Command(IDC_REFRESH_ICON, STN_CLICKED);
+    ::RemoveWindowSubclass(List().m_hWnd, refuseSecond, 1);
+    ASSERT_EQ(List().GetCount(), 3);
+    EXPECT_EQ(List().RecordCount(), 3u);
+    ASSERT_EQ(dialog->m_driveTexts.size(), 3u);
+    EXPECT_EQ(dialog->m_driveDevInsts, (std::vector<DEVINST>{0x1101, 0x1301, 0x1401}));
+    for (int row = 0; row < 3; ++row) {
+        EXPECT_EQ(static_cast<const CExtItem*>(List().GetItemDataPtr(row))->m_text,
+                  dialog->m_driveTexts[2 - row])
+            << row;
+    }
 }
 
 }  // namespace
