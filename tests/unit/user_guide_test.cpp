@@ -11,9 +11,11 @@
 #include <string>
 #include <string_view>
 #include <thread>
+#include <vector>
 
 #include "app/main_dialog.h"
 #include "help/help_dialog.h"
+#include "platform/com_ptr.h"
 #include "platform/framework/win_app.h"
 #include "platform/sim/default_machine.h"
 #include "platform/sim/simulated_machine.h"
@@ -287,6 +289,107 @@ TEST(UserGuideWindow, WithoutABrowserNothingIsShown) {
 
 // Help > User Guide opens another window each time; the main window keeps
 // the newest guide and forgets it when that guide closes.
+// Stands in for the browser's in-place active object, which Wine's browser
+// does not make use of: it takes Tab and lets every other key go on.
+class StandInActiveObject : public IOleInPlaceActiveObject {
+public:
+    std::vector<WPARAM> offered;
+    LONG references = 0;
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
+        if (iid != IID_IUnknown && iid != IID_IOleWindow && iid != IID_IOleInPlaceActiveObject) {
+            *object = nullptr;
+            return E_NOINTERFACE;
+        }
+        *object = this;
+        AddRef();
+        return S_OK;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++references; }
+    ULONG STDMETHODCALLTYPE Release() override { return --references; }
+    HRESULT STDMETHODCALLTYPE GetWindow(HWND*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE ContextSensitiveHelp(WINBOOL) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE TranslateAccelerator(MSG* message) override {
+        if (message->message == WM_KEYDOWN) offered.push_back(message->wParam);
+        return message->wParam == VK_TAB ? S_OK : S_FALSE;
+    }
+    HRESULT STDMETHODCALLTYPE OnFrameWindowActivate(WINBOOL) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE OnDocWindowActivate(WINBOOL) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE ResizeBorder(LPCRECT, IOleInPlaceUIWindow*, WINBOOL) override {
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE EnableModeless(WINBOOL) override { return S_OK; }
+};
+
+// The frame the browser was given when it was placed in the guide.
+void GetFrameOf(const CDHtmlDialog& guide, ComPtr<IOleInPlaceFrame>& frame) {
+    ComPtr<IOleObject> object;
+    ComPtr<IOleClientSite> site;
+    if (SUCCEEDED(guide.BrowserApp()->QueryInterface(IID_IOleObject, object.out())) &&
+        SUCCEEDED(object->GetClientSite(reinterpret_cast<IOleClientSite**>(site.out())))) {
+        site->QueryInterface(IID_IOleInPlaceFrame, frame.out());
+    }
+}
+
+// A dialog that ends itself once the messages posted before it have been
+// handled by its loop.
+class SelfEndingDialog : public CDialog {
+public:
+    SelfEndingDialog() : CDialog(IDD_ABOUTBOX) {}
+
+protected:
+    BOOL OnInitDialog() override {
+        CDialog::OnInitDialog();
+        ::PostMessageA(m_hWnd, WM_COMMAND, IDCANCEL, 0);
+        return TRUE;
+    }
+};
+
+// The guide's keys reach the browser's active object before any dialog
+// handling, under the modal loop of a normal start and the modeless loop of a
+// hidden one alike; keys for other windows never do.
+TEST(UserGuideKeyboard, GoesToTheActiveObjectFirstUnderEitherLoop) {
+    REQUIRE_WEB_BROWSER();
+    int deletions = 0;
+    CountedGuide* guide = OpenCountedGuide(deletions);
+    ASSERT_NE(guide, nullptr);
+    EXPECT_NE(guide->ActiveObject(), nullptr) << "the browser is UI-active";
+    ComPtr<IOleInPlaceFrame> frame;
+    GetFrameOf(*guide, frame);
+    ASSERT_NE(frame.get(), nullptr);
+    StandInActiveObject standIn;
+    frame->SetActiveObject(&standIn, nullptr);
+    ASSERT_EQ(guide->ActiveObject(), &standIn);
+
+    const HWND inside = ::GetWindow(guide->m_hWnd, GW_CHILD);
+    const HWND elsewhere = ::CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 10, 10, nullptr,
+                                             nullptr, nullptr, nullptr);
+    const std::pair<const char*, std::function<void()>> loops[] = {
+        {"modal", [] { SelfEndingDialog().DoModal(); }},
+        {"modeless",
+         [] {
+             SelfEndingDialog dialog;
+             ASSERT_TRUE(dialog.Create(IDD_ABOUTBOX, nullptr));
+             dialog.RunModalLoop();
+         }},
+    };
+    for (const auto& [loop, run] : loops) {
+        standIn.offered.clear();
+        for (const auto& [window, key] : {std::pair{inside, WPARAM{VK_TAB}},
+                                          {guide->m_hWnd, WPARAM{'C'}},
+                                          {elsewhere, WPARAM{'E'}}}) {
+            ::PostMessageA(window, WM_KEYDOWN, key, 0);
+        }
+        run();
+        EXPECT_EQ(standIn.offered, (std::vector<WPARAM>{VK_TAB, 'C'})) << loop;
+    }
+    frame->SetActiveObject(nullptr, nullptr);
+    EXPECT_EQ(standIn.references, 0) << "the host let the object go";
+    ::DestroyWindow(elsewhere);
+    ::DestroyWindow(guide->m_hWnd);
+    EXPECT_EQ(deletions, 1);
+}
+
 TEST(OpenUserGuide, EachUseOpensAnotherWindow) {
     REQUIRE_WEB_BROWSER();
     RecordingSystemApi system;

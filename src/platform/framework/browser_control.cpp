@@ -57,8 +57,12 @@ bool BrowserControl::Activate(HWND window, const RECT& area, DWORD hostFlags) {
         FAILED(m_object->SetClientSite(site))) {
         return false;
     }
+    // UI-active, not only active in place: only then does the control hand
+    // over its active object (SetActiveObject), take the focus, and so get
+    // the keyboard at all. (Wine's control ignores a later UI activation of a
+    // control already active in place.)
     RECT position = area;
-    if (FAILED(m_object->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, site, 0, window, &position)) ||
+    if (FAILED(m_object->DoVerb(OLEIVERB_UIACTIVATE, nullptr, site, 0, window, &position)) ||
         FAILED(m_object->QueryInterface(IID_IWebBrowser2, m_browser.out()))) {
         return false;
     }
@@ -74,6 +78,17 @@ void BrowserControl::SetRect(const RECT& area) const {
     ComPtr<IOleInPlaceObject> inPlace;
     if (FAILED(m_object->QueryInterface(IID_IOleInPlaceObject, inPlace.out()))) return;
     inPlace->SetObjectRects(&area, &area);
+}
+
+IOleInPlaceActiveObject* BrowserControl::ActiveObject() const {
+    return m_site->ActiveObject();
+}
+
+bool BrowserControl::TranslateAccelerator(MSG& message) const {
+    // Held for the call: the object may give up its activation meanwhile.
+    ComPtr<IOleInPlaceActiveObject> active;
+    active.Assign(ActiveObject());
+    return active.get() != nullptr && active->TranslateAccelerator(&message) == S_OK;
 }
 
 HRESULT BrowserControl::Navigate(const std::wstring& url) const {

@@ -1,4 +1,4 @@
-// The WebBrowser control placed in a window: created and activated in place,
+// The WebBrowser control placed in a window: created and made UI-active,
 // kept over a rectangle, pointed at a page, and closed again with every
 // reference it was given handed back.
 #pragma once
@@ -29,6 +29,11 @@ public:
     ~BrowserControl();
 
     void SetRect(const RECT& area) const;
+    // What the control handed over when it became UI-active; null when none.
+    IOleInPlaceActiveObject* ActiveObject() const;
+    // Offers a keyboard message to the active object; true when it used it.
+    bool TranslateAccelerator(MSG& message) const;
+    IWebBrowser2* Browser() const { return m_browser.get(); }
     HRESULT Navigate(const std::wstring& url) const;
     // Writes the loaded document's element of that id (an IHTMLElement) to
     // `element`, or null when there is none.

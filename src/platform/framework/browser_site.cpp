@@ -112,3 +112,11 @@ HRESULT STDMETHODCALLTYPE BrowserSite::FilterDataObject(IDataObject*, IDataObjec
     if (filtered != nullptr) *filtered = nullptr;
     return S_FALSE;
 }
+
+// Kept, not just acknowledged: the host's message loops hand this object the
+// keyboard messages meant for the control (Tab between links, Ctrl+C, the
+// scrolling keys), which it cannot see otherwise.
+HRESULT STDMETHODCALLTYPE BrowserSite::SetActiveObject(IOleInPlaceActiveObject* object, LPCOLESTR) {
+    m_activeObject.Assign(m_window != nullptr ? object : nullptr);
+    return S_OK;
+}

@@ -3,6 +3,7 @@
 // documents are shown with.
 #pragma once
 
+#include "platform/com_ptr.h"
 #include "platform/windows_headers.h"
 // After the SDK's base headers, which it expects to be in place already.
 #include <mshtmhst.h>
@@ -18,8 +19,16 @@ public:
     BrowserSite(const BrowserSite&) = delete;
     BrowserSite& operator=(const BrowserSite&) = delete;
 
-    // The window is going away; calls that still arrive find none.
-    void Detach() { m_window = nullptr; }
+    // The window is going away; calls that still arrive find none, and the
+    // active object (which holds this site) is let go.
+    void Detach() {
+        m_window = nullptr;
+        m_activeObject.reset();
+    }
+
+    // The object that UI activation handed over, which takes the keyboard
+    // messages meant for the control; null while none is active.
+    IOleInPlaceActiveObject* ActiveObject() const { return m_activeObject.get(); }
 
     // IUnknown
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
@@ -61,9 +70,7 @@ public:
         return INPLACE_E_NOTOOLSPACE;
     }
     HRESULT STDMETHODCALLTYPE SetBorderSpace(LPCBORDERWIDTHS) override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE SetActiveObject(IOleInPlaceActiveObject*, LPCOLESTR) override {
-        return S_OK;
-    }
+    HRESULT STDMETHODCALLTYPE SetActiveObject(IOleInPlaceActiveObject* object, LPCOLESTR) override;
     HRESULT STDMETHODCALLTYPE InsertMenus(HMENU, LPOLEMENUGROUPWIDTHS) override {
         return E_NOTIMPL;
     }
@@ -105,5 +112,6 @@ private:
 
     HWND m_window;
     DWORD m_hostFlags;
+    ComPtr<IOleInPlaceActiveObject> m_activeObject;
     LONG m_references = 1;
 };

@@ -5,6 +5,7 @@
 
 #include "platform/framework/browser_control.h"
 #include "platform/framework/element_events.h"
+#include "platform/framework/keyboard_route.h"
 
 namespace {
 
@@ -81,7 +82,17 @@ BOOL CDHtmlDialog::OnInitDialog() {
     }
     const std::wstring url = PageUrl();
     if (!url.empty()) m_browser->Navigate(url);
-    return TRUE;
+    m_keyboard = std::make_unique<KeyboardRoute>(
+        m_hWnd, [this](MSG& message) { return m_browser->TranslateAccelerator(message); });
+    return FALSE;  // the browser took the focus when it became UI-active
+}
+
+IWebBrowser2* CDHtmlDialog::BrowserApp() const {
+    return m_browser == nullptr ? nullptr : m_browser->Browser();
+}
+
+IOleInPlaceActiveObject* CDHtmlDialog::ActiveObject() const {
+    return m_browser == nullptr ? nullptr : m_browser->ActiveObject();
 }
 
 void CDHtmlDialog::OnSize() {
@@ -97,6 +108,7 @@ void CDHtmlDialog::OnDestroy() {
 }
 
 void CDHtmlDialog::ReleaseBrowser() {
+    m_keyboard.reset();
     m_pageEvents.clear();
     m_browser.reset();
     m_modal = false;

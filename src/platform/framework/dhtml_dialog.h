@@ -14,6 +14,8 @@
 
 class BrowserControl;
 class ElementEvents;
+class KeyboardRoute;
+struct IWebBrowser2;
 
 class CDHtmlDialog : public CDialog {
 public:
@@ -33,6 +35,13 @@ public:
     virtual HRESULT OnButtonOK(IHTMLElement* element);
     virtual HRESULT OnButtonCancel(IHTMLElement* element);
 
+    // The browser, as the page's code reaches it; null before the window is
+    // created and after it is gone.
+    IWebBrowser2* BrowserApp() const;
+    // What the browser handed over when it was made UI-active, which gets the
+    // window's keyboard messages first; null when it is not active.
+    IOleInPlaceActiveObject* ActiveObject() const;
+
     MessageMap GetMessageMap() const override;
     void OnSize();
     void OnDestroy();
@@ -42,7 +51,9 @@ public:
 
 protected:
     // Without a browser the window destroys itself and answers FALSE: the
-    // creating call then fails and nothing is shown.
+    // creating call then fails and nothing is shown. With one, the browser
+    // has the focus and the answer is FALSE as well, so that the dialog
+    // manager leaves it there.
     BOOL OnInitDialog() override;
     void OnOK() override { EndDialog(IDOK); }
     void OnCancel() override { EndDialog(IDCANCEL); }
@@ -65,5 +76,6 @@ private:
     UINT m_htmlResourceId;
     bool m_modal = false;
     std::unique_ptr<BrowserControl> m_browser;
+    std::unique_ptr<KeyboardRoute> m_keyboard;
     std::vector<std::unique_ptr<ElementEvents>> m_pageEvents;
 };
