@@ -62,6 +62,17 @@ class MainWindowTest(ProgramTestCase):
         key(window, "Up")
         wait_for(lambda: self.row_colour(layout, 0) == SELECTED_BLUE, what="row 0 again")
 
+    def test_a_chosen_row_outlives_the_label_retry_rebuilds(self):
+        # The default machine's locked Warden keeps the 3-second timer running.
+        _, window = self.start_main_window()
+        click(*MainWindowLayout(window).row_point(0))  # the generic stick, disk 4
+        time.sleep(7)
+        before = len(SimControl().journal())
+        key(window, "Return")
+        after = SimControl().journal()[before:]
+        self.assertTrue(any("CM_Get_Parent" in line and "0x1401" in line for line in after),
+                        "Enter ejects the row chosen 7 seconds earlier")
+
     def test_escape_does_nothing(self):
         program, window = self.start_main_window()
         key(window, "Escape")
