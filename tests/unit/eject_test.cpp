@@ -273,15 +273,15 @@ TEST_F(EjectTest, ChoiceFollowsItsDriveThroughRebuilds) {
 
 // Row r shows entry count - 1 - r only while every row has its entry and
 // every entry its row: a row the list box refuses takes its entry with it.
+LRESULT CALLBACK RefuseSecondInsert(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                    UINT_PTR, DWORD_PTR count) {
+    if (message == LB_INSERTSTRING && ++*reinterpret_cast<int*>(count) == 2) return LB_ERRSPACE;
+    return ::DefSubclassProc(window, message, wParam, lParam);
+}
+
 TEST_F(EjectTest, RowTheListBoxRefusesLeavesNoEntryBehind) {
     int inserts = 0;
-    auto refuseSecond = [](HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                           DWORD_PTR count) -> LRESULT {
-        if (message == LB_INSERTSTRING && ++*reinterpret_cast<int*>(count) == 2) {
-            return LB_ERRSPACE;
-        }
-        return ::DefSubclassProc(window, message, wParam, lParam);
-    };
+    const SUBCLASSPROC refuseSecond = RefuseSecondInsert;
     ASSERT_TRUE(
         ::SetWindowSubclass(List().m_hWnd, refuseSecond, 1, reinterpret_cast<DWORD_PTR>(&inserts)));
     Command(IDC_REFRESH_ICON, STN_CLICKED);
