@@ -165,6 +165,7 @@ def print_times(times, codes, runs, resolution, loads):
           "next. The machine is shared: load average %.2f at the start, %.2f at the end, "
           "median %.2f over the rounds (2 cores).\n"
           % (POLL_SLEEP * 1000, resolution, runs, loads[0], loads[-1], median(loads)))
+    print("Where the time goes, step by step, is traced in startup-steps.md beside this file.\n")
     print("| Architecture | Program | Starts | Median ms | p90 ms | Min ms | Max ms | Exit codes |")
     print("|---|---|---:|---:|---:|---:|---:|---|")
     for (arch, name), samples in times.items():
