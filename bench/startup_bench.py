@@ -1,9 +1,11 @@
 #!/usr/bin/env python3
-"""Start-up of the sim program against a bare dialog built the same way: time
-from launching `wine <exe>` to its main window being visible on X, memory
-after start, and the size of the executables. Prints Markdown.
+"""Start-up of the program against two yardsticks, on both architectures: a
+bare dialog of the main window's size, and the floor (the bare dialog
+importing the program's DLLs and making the calls every start must make).
+Time from launching the program under Wine to its main window being visible
+on X, memory after start, and the size of the executables. Prints Markdown.
 
-    startup_bench.py [runs per program, default 25]
+    startup_bench.py [rounds, default 25]
 
 Runs inside scripts/bench.sh (private Xvfb display, warm wineserver).
 """
@@ -16,31 +18,56 @@ import time
 # Importing must leave no __pycache__ folders in bench/ and tests/e2e/.
 sys.dont_write_bytecode = True
 
-from bench_support import (  # noqa: E402
-    BENCH_PROGRAMS, close_window, e2e, median, percentile)
+from bench_support import close_window, e2e, median, percentile  # noqa: E402
 
-BARE_CAPTION = "Korvane Bare Dialog"
+BUILDS = {"x86_64": e2e.BUILD, "i686": os.path.join(e2e.BUILD, "..", "i686")}
+# Started with the loader of their own width: `wine` would start a 64-bit
+# program as a second process through a 32-bit start.exe.
+LOADERS = {"x86_64": "/usr/lib/wine/wine64", "i686": "wine"}
+# (name, path in a build, caption)
 PROGRAMS = [
-    ("Korvane_Safe_Eject_sim.exe", e2e.SIM_PROGRAM, e2e.MAIN_CAPTION),
-    ("bare_dialog.exe", os.path.join(BENCH_PROGRAMS, "bare_dialog.exe"), BARE_CAPTION),
+    ("Korvane_Safe_Eject.exe", os.path.join("src", "Korvane_Safe_Eject.exe"), e2e.MAIN_CAPTION),
+    ("floor_dialog.exe", os.path.join("bench", "floor_dialog.exe"), "Korvane Floor Dialog"),
+    ("bare_dialog.exe", os.path.join("bench", "bare_dialog.exe"), "Korvane Bare Dialog"),
 ]
-WORKING_SET = os.path.join(BENCH_PROGRAMS, "working_set.exe")
 POLL_SLEEP = 0.005
 # The first paint and whatever the program does right after showing its window
-# are done by then, so memory is read in the same state for both programs.
+# are done by then, so memory is read in the same state for every program.
 SETTLE = 0.5
-I686_BUILD = os.path.join(e2e.BUILD, "..", "i686")
 
 
-def time_to_window(exe, caption):
-    """Seconds from the launch to a visible window with the caption, the
-    program and its window; xdotool's own run time bounds the resolution."""
+class Started(e2e.Program):
+    """A program started by the loader of its own width."""
+
+    def __init__(self, exe, arch):  # noqa: super().__init__ would start it with `wine`
+        self.process = subprocess.Popen([LOADERS[arch], exe], stdout=subprocess.DEVNULL,
+                                        stderr=subprocess.DEVNULL)
+
+
+def cpu_seconds(pid):
+    """Time the process's threads have run on a CPU (schedstat, nanoseconds):
+    unlike the wall time, the other work on the machine barely changes it."""
+    total = 0
+    for task in os.listdir("/proc/%d/task" % pid):
+        try:
+            with open("/proc/%d/task/%s/schedstat" % (pid, task)) as file:
+                total += int(file.read().split()[0])
+        except FileNotFoundError:  # a thread that has just ended
+            pass
+    return total / 1e9
+
+
+def time_to_window(exe, arch, caption):
+    """Seconds from the launch to a visible window with the caption, the CPU
+    seconds the process used until then, the program and its window;
+    xdotool's own run time bounds the resolution."""
     start = time.monotonic()
-    program = e2e.Program(exe)
+    program = Started(exe, arch)
     while True:
         windows = e2e.find_windows(caption)
         if windows:
-            return time.monotonic() - start, program, windows[0]
+            elapsed = time.monotonic() - start
+            return elapsed, cpu_seconds(program.process.pid), program, windows[0]
         if not program.running():
             raise RuntimeError("%s exited (%s) before showing its window"
                                % (exe, program.process.returncode))
@@ -51,23 +78,14 @@ def time_to_window(exe, caption):
 
 
 def linux_rss_kib(program, exe):
-    """VmRSS of the Wine process running the program. `wine` execs the loader,
-    so the launched pid is that process; the name check guards the assumption."""
+    """VmRSS of the Wine process running the program. The loader execs into
+    it, so the launched pid is that process; the name check guards that."""
     pid = program.process.pid
     with open("/proc/%d/cmdline" % pid, "rb") as file:
         if os.path.basename(exe).encode() not in file.read():
             raise RuntimeError("pid %d does not run %s" % (pid, exe))
     with open("/proc/%d/status" % pid) as file:
         return int(re.search(r"^VmRSS:\s+(\d+) kB", file.read(), re.M).group(1))
-
-
-def windows_memory_kib(caption):
-    """(working set, peak working set, private bytes) in KiB, as Windows reports them."""
-    result = e2e.run("wine", WORKING_SET, caption, check=False)
-    if result.returncode != 0:
-        return None
-    values = dict(pair.split("=") for pair in result.stdout.split())
-    return tuple(int(values[k]) / 1024 for k in ("working_set", "peak_working_set", "private"))
 
 
 def poll_cost_ms():
@@ -80,132 +98,154 @@ def poll_cost_ms():
     return median(samples)
 
 
-def pe_machine(path):
-    with open(path, "rb") as file:
-        header = file.read(4096)
-    offset = int.from_bytes(header[0x3C:0x40], "little")
-    machine = int.from_bytes(header[offset + 4:offset + 6], "little")
-    return {0x14C: "i686", 0x8664: "x86_64"}[machine]
+def load_average():
+    with open("/proc/loadavg") as file:
+        return float(file.read().split()[0])
 
 
-def stripped_size(path, machine):
-    """Size without the symbol table, which the build keeps and a release would not need."""
-    target = "/tmp/korvane-startup-bench-stripped.exe"
-    prefix = "i686-w64-mingw32" if machine == "i686" else "x86_64-w64-mingw32"
-    subprocess.run([prefix + "-strip", "-o", target, path], check=True)
+def stripped_size(path, arch):
+    """Size without the symbol table, as the release ships it."""
+    target = "/tmp/korvane-startup-bench-stripped-%d.exe" % os.getpid()
+    subprocess.run([arch + "-w64-mingw32-strip", "-o", target, path], check=True)
     size = os.path.getsize(target)
     os.unlink(target)
-    return size, prefix
+    return size
 
 
-def imported_dlls(path, prefix):
-    text = subprocess.run([prefix + "-objdump", "-p", path], check=True, capture_output=True,
-                          text=True).stdout
+def imported_dlls(path, arch):
+    text = subprocess.run([arch + "-w64-mingw32-objdump", "-p", path], check=True,
+                          capture_output=True, text=True).stdout
     return sorted(set(re.findall(r"DLL Name: (\S+)", text)), key=str.lower)
+
+
+def measure(runs):
+    """Start times (ms) and RSS (KiB) of every (arch, program), interleaved."""
+    cases = [(arch, name, os.path.join(BUILDS[arch], path), caption)
+             for arch in BUILDS for name, path, caption in PROGRAMS]
+    times = {case[:2]: [] for case in cases}
+    cpu_times = {case[:2]: [] for case in cases}
+    rss = {case[:2]: [] for case in cases}
+    codes = {case[:2]: set() for case in cases}
+    loads = [load_average()]
+    # One untimed start of each first: the files come into the page cache and
+    # Wine's per-program first-start work is done.
+    for arch, _, exe, caption in cases:
+        _, _, program, window = time_to_window(exe, arch, caption)
+        close_window(program, window, caption)
+    for round_number in range(runs):
+        # Each round starts every case once, beginning one case further on, so
+        # that a drift in the machine's load favours none of them.
+        shift = round_number % len(cases)
+        for arch, name, exe, caption in cases[shift:] + cases[:shift]:
+            elapsed, cpu, program, window = time_to_window(exe, arch, caption)
+            times[arch, name].append(elapsed * 1000)
+            cpu_times[arch, name].append(cpu * 1000)
+            time.sleep(SETTLE)
+            rss[arch, name].append(linux_rss_kib(program, exe))
+            codes[arch, name].add(close_window(program, window, caption))
+        loads.append(load_average())
+    return times, cpu_times, rss, codes, loads
+
+
+def print_times(times, codes, runs, resolution, loads):
+    print("# Start-up: the program against the floor and a bare dialog\n")
+    print("Time from launching the program under Wine (`wine` for i686, `wine64` for x86_64; "
+          "a warm wineserver, the Xvfb display of scripts/bench.sh) until `xdotool search "
+          "--onlyvisible --name '^<caption>$'` finds its main window, polled with %d ms sleeps; "
+          "one search costs %.1f ms (median), which bounds the resolution. `bare_dialog.exe` is "
+          "built with the program's own options (static runtime, hardening, its manifest) and "
+          "shows, with `DialogBoxParamA`, a modal dialog of the main window's size, style and "
+          "font with one list box, and does nothing else. `floor_dialog.exe` is that dialog "
+          "importing the program's DLLs and making, in its WM_INITDIALOG, the calls every "
+          "start of the program must make: one process snapshot walked to its end, one "
+          "disk-interface device set queried, the Startup folder looked up, COM initialised. "
+          "`Korvane_Safe_Eject.exe` is the real program (Wine shows it no disks). One untimed "
+          "start of each, then %d rounds that start each of the six once, each round beginning "
+          "one further on; each start is closed with Alt+F4 and its exit awaited before the "
+          "next. The machine is shared: load average %.2f at the start, %.2f at the end, "
+          "median %.2f over the rounds (2 cores).\n"
+          % (POLL_SLEEP * 1000, resolution, runs, loads[0], loads[-1], median(loads)))
+    print("Where the time goes, step by step, is traced in startup-steps.md beside this file.\n")
+    print("| Architecture | Program | Starts | Median ms | p90 ms | Min ms | Max ms | Exit codes |")
+    print("|---|---|---:|---:|---:|---:|---:|---|")
+    for (arch, name), samples in times.items():
+        exits = ", ".join("killed" if c is None else str(c) for c in sorted(
+            codes[arch, name], key=lambda c: -1 if c is None else c))
+        print("| %s | %s | %d | %.1f | %.1f | %.1f | %.1f | %s |" % (
+            arch, name, len(samples), median(samples), percentile(samples, 0.9), min(samples),
+            max(samples), exits))
+    print("\n| Architecture | Program / floor (medians) | Floor / bare | Program / bare "
+          "| Program − floor, ms | Program / floor (fastest starts) |")
+    print("|---|---:|---:|---:|---:|---:|")
+    program, floor, bare = (entry[0] for entry in PROGRAMS)
+    for arch in BUILDS:
+        p, f, b = (median(times[arch, name]) for name in (program, floor, bare))
+        print("| %s | **%.2f** | %.2f | %.2f | %+.1f | %.2f |" % (
+            arch, p / f, f / b, p / b, p - f,
+            min(times[arch, program]) / min(times[arch, floor])))
+    print()
+
+
+def print_cpu(cpu_times):
+    print("## CPU time to the window\n")
+    print("What the Wine process running the program spent on a CPU, all its threads, from "
+          "its start until its window was found (`/proc/<pid>/task/*/schedstat`). The other "
+          "work on the machine stretches the wall times above but hardly this; the "
+          "wineserver's and the X server's share is not in it.\n")
+    print("| Architecture | Program | Median CPU ms | Min CPU ms | Program / floor | Floor / bare |")
+    print("|---|---|---:|---:|---:|---:|")
+    program, floor, bare = (entry[0] for entry in PROGRAMS)
+    for arch in BUILDS:
+        p, f, b = (median(cpu_times[arch, name]) for name in (program, floor, bare))
+        for name, value in ((program, p), (floor, f), (bare, b)):
+            ratios = ("**%.2f** | |" % (p / f) if name == program
+                      else " | %.2f |" % (f / b) if name == floor else " | |")
+            print("| %s | %s | %.1f | %.1f | %s" % (arch, name, value,
+                                                    min(cpu_times[arch, name]), ratios))
+    print()
+
+
+def print_memory(rss):
+    print("## Memory after start\n")
+    print("`VmRSS` of the Wine process running the program, read %.1f s after its window "
+          "showed, in every timed start; medians. It counts Wine's own libraries and mappings "
+          "(ntdll, the Unix side of win32u and x11drv, fonts...), so it is not what Windows "
+          "would report (Wine 8 answers `GetProcessMemoryInfo`'s working set from these same "
+          "figures); the differences between the programs are what the program adds.\n"
+          % SETTLE)
+    print("| Architecture | Program | Linux RSS, KiB |")
+    print("|---|---|---:|")
+    for (arch, name), samples in rss.items():
+        print("| %s | %s | %.0f |" % (arch, name, median(samples)))
+    print()
+
+
+def print_sizes():
+    print("## Executable sizes\n")
+    print("As built (Release, `-static`, symbol table kept) and stripped as the release "
+          "ships them, with the DLLs each imports.\n")
+    print("| Executable | Architecture | Bytes | Stripped bytes | Stripped KiB | DLLs imported |")
+    print("|---|---|---:|---:|---:|---|")
+    for arch, build in BUILDS.items():
+        for name, path, _ in PROGRAMS:
+            full = os.path.join(build, path)
+            size = os.path.getsize(full)
+            stripped = stripped_size(full, arch)
+            print("| %s | %s | %d | %d | %.1f | %s |" % (
+                name, arch, size, stripped, stripped / 1024,
+                ", ".join(imported_dlls(full, arch))))
 
 
 def main():
     runs = int(sys.argv[1]) if len(sys.argv) > 1 else 25
     if not 1 <= runs <= 1000 or len(sys.argv) > 2:
-        sys.exit("usage: startup_bench.py [runs per program, 1..1000]")
-
-    times = {name: [] for name, _, _ in PROGRAMS}
-    rss = {name: [] for name, _, _ in PROGRAMS}
-    windows_memory = {name: [] for name, _, _ in PROGRAMS}
-    exit_codes = {name: set() for name, _, _ in PROGRAMS}
+        sys.exit("usage: startup_bench.py [rounds, 1..1000]")
     resolution = poll_cost_ms()
-
-    # One untimed start of each first: the files come into the page cache and
-    # Wine's per-program first-start work is done.
-    for _, exe, caption in PROGRAMS:
-        _, program, window = time_to_window(exe, caption)
-        time.sleep(SETTLE)
-        close_window(program, window, caption)
-
-    for round_number in range(runs):
-        # Alternating which goes first keeps a drift in the machine's load
-        # from favouring one of the two.
-        order = PROGRAMS if round_number % 2 == 0 else PROGRAMS[::-1]
-        for name, exe, caption in order:
-            elapsed, program, window = time_to_window(exe, caption)
-            times[name].append(elapsed * 1000)
-            time.sleep(SETTLE)
-            rss[name].append(linux_rss_kib(program, exe))
-            memory = windows_memory_kib(caption)
-            if memory:
-                windows_memory[name].append(memory)
-            exit_codes[name].add(close_window(program, window, caption))
-
-    program_name, bare_name = PROGRAMS[0][0], PROGRAMS[1][0]
-    ratio = median(times[program_name]) / median(times[bare_name])
-
-    print("# Start-up: the program against a bare dialog\n")
-    print("Time from launching `wine <exe>` (a warm wineserver, the Xvfb display of "
-          "scripts/bench.sh) until `xdotool search --onlyvisible --name '^<caption>$'` finds "
-          "the main window, polled with %d ms sleeps; one search costs %.1f ms (median), which "
-          "bounds the resolution. `bare_dialog.exe` is built with the program's own options "
-          "(static runtime, hardening, its manifest) and shows, with `DialogBoxParamA`, a modal "
-          "dialog of the main window's size, style and font with one list box, and does nothing "
-          "else. The sim program runs on its default machine. One untimed start of each, then "
-          "%d starts of each, alternating, the order swapped every round; each is closed with "
-          "Alt+F4 and its exit awaited before the next start.\n"
-          % (POLL_SLEEP * 1000, resolution, runs))
-    print("| Program | Starts | Median ms | p90 ms | Min ms | Max ms | Exit codes |")
-    print("|---|---:|---:|---:|---:|---:|---|")
-    for name, _, _ in PROGRAMS:
-        samples = times[name]
-        codes = ", ".join("killed" if c is None else str(c) for c in sorted(
-            exit_codes[name], key=lambda c: -1 if c is None else c))
-        print("| %s | %d | %.1f | %.1f | %.1f | %.1f | %s |" % (
-            name, len(samples), median(samples), percentile(samples, 0.9), min(samples),
-            max(samples), codes))
-    print("\n**Median ratio program / bare: %.2f** (%+.1f ms). Ratio of the fastest starts: "
-          "%.2f (%+.1f ms); with other work on the machine the fastest start is the least "
-          "disturbed one.\n"
-          % (ratio, median(times[program_name]) - median(times[bare_name]),
-             min(times[program_name]) / min(times[bare_name]),
-             min(times[program_name]) - min(times[bare_name])))
-
-    print("## Memory after start\n")
-    print("Read %.1f s after the window showed, in every timed start; medians. *Linux RSS* is "
-          "`VmRSS` from `/proc/<pid>/status` of the Wine process running the program: it counts "
-          "Wine's own libraries and mappings (ntdll, the Unix side of win32u and x11drv, "
-          "fonts...), so it is not what Windows would report. The Windows figures come from "
-          "`GetProcessMemoryInfo` (psapi), called by `working_set.exe` on the process that owns "
-          "the window; Wine 8 answers the working set from the same Linux figures and does not "
-          "count private bytes (0), so the difference between the two programs is the better "
-          "guide to what the program itself adds.\n" % SETTLE)
-    print("| Program | Linux RSS of the Wine process, KiB | Windows working set, KiB "
-          "| Windows peak working set, KiB | Windows private bytes, KiB |")
-    print("|---|---:|---:|---:|---:|")
-    for name, _, _ in PROGRAMS:
-        memory = windows_memory[name]
-        columns = ["%.0f" % median([m[i] for m in memory]) if memory else "n/a" for i in range(3)]
-        print("| %s | %.0f | %s |" % (name, median(rss[name]), " | ".join(columns)))
-    print()
-
-    print("## Executable sizes\n")
-    print("As built (Release, `-static`, symbols kept) and as a stripped copy "
-          "(`*-w64-mingw32-strip`), with the DLLs each imports.\n")
-    print("| Executable | Architecture | Bytes | KiB | Stripped, KiB | DLLs imported |")
-    print("|---|---|---:|---:|---:|---|")
-    files = [
-        ("src/Korvane_Safe_Eject.exe", e2e.REAL_PROGRAM),
-        ("src/Korvane_Safe_Eject.exe", os.path.join(I686_BUILD, "src", "Korvane_Safe_Eject.exe")),
-        ("src/Korvane_Safe_Eject_sim.exe", e2e.SIM_PROGRAM),
-        ("bench/bare_dialog.exe", PROGRAMS[1][1]),
-    ]
-    for label, path in files:
-        if not os.path.isfile(path):
-            print("| %s | %s | not built | | | |"
-                  % (label, "i686" if I686_BUILD in path else "x86_64"))
-            continue
-        machine = pe_machine(path)
-        size = os.path.getsize(path)
-        stripped, prefix = stripped_size(path, machine)
-        print("| %s | %s | %d | %.1f | %.1f | %s |" % (
-            label, machine, size, size / 1024, stripped / 1024,
-            ", ".join(imported_dlls(path, prefix))))
+    times, cpu_times, rss, codes, loads = measure(runs)
+    print_times(times, codes, runs, resolution, loads)
+    print_cpu(cpu_times)
+    print_memory(rss)
+    print_sizes()
     # scripts/bench.sh takes a run without this line for one that was cut short.
     print("\n<!-- complete -->")
 

@@ -17,3 +17,21 @@ else()
   # 32-bit programs get ASLR only with a relocation table to apply.
   target_link_options(korvane_options INTERFACE -Wl,--enable-reloc-section)
 endif()
+
+# Reproducible: one commit gives the same bytes in whatever folder it is built.
+# No folder names in __FILE__ or the debug information (the build folder is
+# mapped after the source folder that may hold it, so it is matched first),
+# and no link time in the PE header.
+target_compile_options(korvane_options INTERFACE
+  $<$<COMPILE_LANGUAGE:C,CXX>:-ffile-prefix-map=${PROJECT_SOURCE_DIR}/=>
+  $<$<COMPILE_LANGUAGE:C,CXX>:-ffile-prefix-map=${PROJECT_BINARY_DIR}/=build/>)
+target_link_options(korvane_options INTERFACE -Wl,--no-insert-timestamp)
+
+# Small: the Release build is the one that ships, so it is optimised for size
+# (the later -O wins over CMake's -O3), and the linker drops every function and
+# datum that nothing reaches, from our code and from the static runtime alike.
+target_compile_options(korvane_options INTERFACE
+  $<$<AND:$<CONFIG:Release>,$<COMPILE_LANGUAGE:C,CXX>>:-Os>
+  $<$<COMPILE_LANGUAGE:C,CXX>:-ffunction-sections>
+  $<$<COMPILE_LANGUAGE:C,CXX>:-fdata-sections>)
+target_link_options(korvane_options INTERFACE -Wl,--gc-sections)

@@ -3,7 +3,8 @@
 # display; prints its Markdown and keeps a copy in bench/results/<name>.md.
 #   scripts/bench.sh [name, default refresh] [arguments for the benchmark...]
 # e.g. scripts/bench.sh refresh 1    (one second per cell instead of 0.2)
-#      scripts/bench.sh startup      (start-up against a bare dialog, memory, sizes)
+#      scripts/bench.sh startup      (start-up against the floor and a bare dialog, both
+#                                     architectures; memory, sizes)
 #      scripts/bench.sh burst        (device-change bursts sent to the running program)
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -35,9 +36,10 @@ else
     ls "$root/bench/" | sed -n 's/_bench\.py$//p'; } | sort -u >&2
   exit 2
 fi
-# The start-up benchmark also reports the size of the 32-bit program.
+# The start-up benchmark times the 32-bit programs too.
 if [ "$name" = startup ]; then
   "$root/scripts/build.sh" i686 >&2
+  cmake --build "$root/build/i686" --target bare_dialog floor_dialog >&2
 fi
 
 results="$root/bench/results"

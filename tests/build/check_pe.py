@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
 """Checks one built Windows program for what a hardened, self-contained
 executable needs: ASLR and DEP flags, a relocation table where ASLR depends on
-one, imports from Windows' own DLLs only, and a manifest that asks for no
-elevation.
+one, imports from Windows' own DLLs only, a manifest that asks for no
+elevation, and a version resource that names the file, its version and its
+maker as the sources do.
 
     check_pe.py --objdump OBJDUMP --arch x86_64|i686 PROGRAM.exe
 
@@ -24,6 +25,7 @@ IMAGE_DLLCHARACTERISTICS_HIGH_ENTROPY_VA = 0x0020
 IMAGE_DLLCHARACTERISTICS_DYNAMIC_BASE = 0x0040
 IMAGE_DLLCHARACTERISTICS_NX_COMPAT = 0x0100
 IMAGE_FILE_RELOCS_STRIPPED = 0x0001
+RT_VERSION = 16
 RT_MANIFEST = 24
 CREATEPROCESS_MANIFEST_RESOURCE_ID = 1
 
@@ -122,6 +124,72 @@ class PeImage:
         return found
 
 
+SOURCE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "src", "res")
+
+
+def expected_version_strings():
+    """What Windows should show of the file: the version from version.h and the
+    copyright line the licence text ends with."""
+    with open(os.path.join(SOURCE, "version.h")) as file:
+        version = re.search(r'KORVANE_VERSION_TEXT "([^"]+)"', file.read()).group(1)
+    with open(os.path.join(SOURCE, "license.txt")) as file:
+        copyright_line = file.read().strip().splitlines()[-1]
+    return {"FileVersion": version, "ProductVersion": version,
+            "ProductName": "Korvane Safe Eject", "CompanyName": "Korvane",
+            "OriginalFilename": "Korvane_Safe_Eject.exe", "LegalCopyright": copyright_line}
+
+
+def version_nodes(data, start=0, end=None):
+    """The VS_VERSIONINFO tree: (key, value bytes, children) for each node."""
+    end = len(data) if end is None else end
+    nodes = []
+    while start + 6 <= end:
+        length, value_length, is_text = struct.unpack_from("<HHH", data, start)
+        if length == 0:
+            break
+        key_end = start + 6
+        while data[key_end:key_end + 2] != b"\0\0":
+            key_end += 2
+        key = data[start + 6:key_end].decode("utf-16-le")
+        value_start = (key_end + 2 + 3) & ~3
+        value_end = value_start + value_length * (2 if is_text else 1)
+        children = version_nodes(data, (value_end + 3) & ~3, start + length)
+        nodes.append((key, data[value_start:value_end], children))
+        start = (start + length + 3) & ~3
+    return nodes
+
+
+def version_info(data):
+    """(file version, product version, {name: text}) of a version resource."""
+    (key, fixed, children), = version_nodes(data)
+    signature, _, file_ms, file_ls, product_ms, product_ls = struct.unpack_from("<6I", fixed)
+    if key != "VS_VERSION_INFO" or signature != 0xFEEF04BD:
+        raise AssertionError("not a VS_VERSIONINFO resource")
+    strings = {name: text.decode("utf-16-le").rstrip("\0")
+               for block, _, tables in children if block == "StringFileInfo"
+               for _, _, values in tables for name, text, _ in values}
+    as_tuple = lambda ms, ls: (ms >> 16, ms & 0xFFFF, ls >> 16, ls & 0xFFFF)  # noqa: E731
+    return as_tuple(file_ms, file_ls), as_tuple(product_ms, product_ls), strings
+
+
+def version_problems(image):
+    resources = image.resources(RT_VERSION)
+    if [resource_id for resource_id, _ in resources] != [1]:
+        return ["version resources %s, not exactly one with id 1"
+                % [resource_id for resource_id, _ in resources]]
+    file_version, product_version, strings = version_info(resources[0][1])
+    problems = []
+    for name, wanted in expected_version_strings().items():
+        if strings.get(name) != wanted:
+            problems.append("version resource %s is %r, not %r" % (name, strings.get(name), wanted))
+    numbers = tuple(int(part) for part in strings.get("FileVersion", "0").split("."))
+    for name, fixed in (("file", file_version), ("product", product_version)):
+        if fixed != (numbers + (0, 0, 0, 0))[:4]:
+            problems.append("fixed %s version %s disagrees with %r"
+                            % (name, ".".join(map(str, fixed)), strings.get("FileVersion")))
+    return problems
+
+
 def check(program, objdump, arch):
     problems = []
     headers = objdump_headers(objdump, program)
@@ -165,6 +233,8 @@ def check(program, objdump, arch):
             if level.get("level") != "asInvoker" or level.get("uiAccess") != "false":
                 problems.append("the manifest asks for level=%r uiAccess=%r"
                                 % (level.get("level"), level.get("uiAccess")))
+
+    problems += version_problems(image)
 
     print("%s (%s): DllCharacteristics 0x%04x, imports %s"
           % (program, arch, flags, ", ".join(dlls)))

@@ -147,7 +147,10 @@ std::wstring CDHtmlDialog::PageUrl() const {
         if (length == 0) return {};
         if (length < path.size()) {
             path.resize(length);
-            return L"res://" + path + L"/" + std::to_wstring(m_htmlResourceId);
+            // Digits are the same in both widths; std::to_wstring would link
+            // the C runtime's whole wide printf (10 KiB) into the program.
+            const std::string id = std::to_string(m_htmlResourceId);
+            return (L"res://" + path + L"/").append(id.begin(), id.end());
         }
         path.resize(path.size() * 2);
     }

@@ -117,6 +117,7 @@ render() { # name [ring]  (MVG on stdin)
     sized+=("$work/$1-$s.png")
   done
   convert "${sized[@]}" -type TrueColorAlpha "$here/$1.ico"
+  python3 "$here/png_large_images.py" "$here/$1.ico"
   if [[ -n ${KEEP_PNG:-} ]]; then cp "$work/$1.png" "$KEEP_PNG/$1.png"; fi
 }
 

@@ -1,0 +1,4 @@
+// The floor dialog's start-up work (floor_calls.cpp).
+#pragma once
+
+void MakeUnavoidableStartupCalls();
