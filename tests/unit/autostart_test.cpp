@@ -62,7 +62,8 @@ protected:
 
 TEST_F(StartupShortcut, CreatedLinkRunsTheProgramHiddenWhateverItsCommandLine) {
     for (const std::string& commandLine :
-         {"\"" + program + "\" /min", std::string("kse"), "\"" + program + "\""}) {
+         {"\"" + program + "\" /min", std::string("kse"), "\"" + program + "\"", std::string(),
+          std::string("/min")}) {
         system.commandLine = commandLine;
         ASSERT_EQ(Manage(ShortcutMode::Create), 0) << commandLine;
         const LinkContents contents = ReadLink(link);
@@ -101,6 +102,7 @@ TEST_F(StartupShortcut, RemoveIsDoneWhenTheLinkIsGoneAlsoWhenItWasGoneAlready) {
 TEST_F(StartupShortcut, MissingFolderAndOverlongPathHaveNoShortcut) {
     system.startupFolder += "\\missing";
     EXPECT_EQ(Manage(ShortcutMode::Check), 0);
+    EXPECT_EQ(Manage(ShortcutMode::Create), 1) << "the shell cannot save into no folder";
     system.startupFolder = "C:\\" + std::string(240, 'x');  // with the name, over MAX_PATH
     EXPECT_EQ(Manage(ShortcutMode::Check), 0);
     EXPECT_EQ(Manage(ShortcutMode::Create), 1);

@@ -7,6 +7,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <tuple>
 #include <vector>
 
 #include "platform/sim/default_machine.h"
@@ -143,6 +144,39 @@ TEST(SimMachineEject, VetoOpenHandleAndStayingDiskKeepTheDisk) {
     EXPECT_EQ(machine.CM_Request_Device_EjectA(stubborn.parent, nullptr, nullptr, 0, 0),
               CONFIGRET{CR_SUCCESS});
     EXPECT_TRUE(machine.HasDisk(2) && machine.HasDisk(0) && machine.HasDisk(stubborn.diskNumber));
+}
+
+// What Windows refuses a standard user, and when it speaks up itself.
+TEST(SimMachineRules, DeviceOpensRemovalRequestsAndHolders) {
+    SimulatedMachine machine(DefaultMachineDescription());
+    for (const auto& [access, share, disposition, result] :
+         std::initializer_list<std::tuple<DWORD, DWORD, DWORD, const char*>>{
+             {GENERIC_READ, 3, OPEN_EXISTING, "ERROR_ACCESS_DENIED"},
+             {0, FILE_SHARE_READ, OPEN_EXISTING, "ERROR_SHARING_VIOLATION"},
+             {0, 3, OPEN_ALWAYS, "ERROR_ACCESS_DENIED"},
+             {FILE_READ_ATTRIBUTES, 7, OPEN_EXISTING, "0x"}}) {
+        HANDLE handle =
+            machine.CreateFileA("\\\\.\\E:", access, share, nullptr, disposition, 0, nullptr);
+        EXPECT_TRUE(Mentions(machine.Journal().back().result, result));
+        if (handle != INVALID_HANDLE_VALUE) machine.CloseHandle(handle);
+    }
+    char veto[MAX_PATH];
+    EXPECT_EQ(machine.CM_Request_Device_EjectA(0x1100, nullptr, nullptr, 0, 1), CR_INVALID_FLAG);
+    EXPECT_EQ(machine.CM_Request_Device_EjectA(0x1100, nullptr, nullptr, 5, 0), CR_INVALID_POINTER);
+    EXPECT_EQ(machine.CM_Request_Device_EjectA(0x1100, nullptr, veto, MAX_PATH, 0), CR_SUCCESS);
+    EXPECT_EQ(machine.Journal().back().result, "CR_SUCCESS") << "no notice: the caller asked";
+    // The Warden drive's volume is held while its companion runs.
+    bool companionRuns = true;
+    machine.SetProcessCheck(
+        [&](const std::string& name) { return companionRuns && name == "Warden.exe"; });
+    EXPECT_EQ(machine.CM_Query_And_Remove_SubTreeA(0x1300, nullptr, nullptr, 0, 0),
+              CR_REMOVE_VETOED);
+    EXPECT_EQ(machine.Journal().back().result, "CR_REMOVE_VETOED, system notice");
+    companionRuns = false;
+    EXPECT_EQ(
+        machine.CM_Query_And_Remove_SubTreeA(0x1300, nullptr, nullptr, 0, CM_REMOVE_UI_NOT_OK),
+        CR_SUCCESS);
+    EXPECT_EQ(machine.Journal().back().result, "CR_SUCCESS");
 }
 
 TEST(SimMachineFaults, PlannedFaultsHitTheNamedCallsOnly) {
