@@ -19,6 +19,7 @@ TEST(EntryText, FreeSpaceFigures) {
              {1001 * kMB, 1023 * kMB, "0GB/0GB Free"},
              {2048 * kMB, 7 * 1024 * kMB, "2GB/7GB Free"},
              {500 * kMB, uint64_t{1} << 63, "-"},
+             {500 * kMB, uint64_t{0} - kMB, "-"},
              {~uint64_t{0}, ~uint64_t{0}, "0MB/0MB Free"},
              {uint64_t{1} << 63, 980 * kMB, "-8796093022208MB/980MB Free"}}) {
         EXPECT_EQ(FormatFreeSpace(free, total), text);

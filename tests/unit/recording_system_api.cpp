@@ -185,7 +185,7 @@ BOOL RecordingSystemApi::DeleteFileA(LPCSTR fileName) {
         m_lastError = deleteFails ? ERROR_ACCESS_DENIED : ERROR_FILE_NOT_FOUND;
         return FALSE;
     }
-    existingFiles.erase(fileName);
+    if (!deleteKeepsFile) existingFiles.erase(fileName);
     deletedFiles.push_back(fileName);
     return TRUE;
 }

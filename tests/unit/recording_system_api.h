@@ -38,6 +38,8 @@ public:
     bool realFiles = false;
     std::map<std::string, DWORD> findFirstFileErrors;  // path -> error instead of a search
     bool deleteFails = false;
+    bool deleteKeepsFile =
+        false;  // reports success while the file stays, as a read-only folder can
     std::function<HRESULT(REFCLSID, REFIID, void**)> createInstance;
     bool notifyIconFails = false;
     int messageBoxAnswer = IDOK;

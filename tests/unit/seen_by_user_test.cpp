@@ -161,6 +161,18 @@ TEST_F(SeenByUser, CommandLinesGoToTheTrayOnlyWithTheSwitch) {
     }
 }
 
+// Start-up: older copies end, this one (process 100) stays, and the system
+// menu offers the About box.
+TEST_F(SeenByUser, StartUpEndsOlderCopiesAndAddsAboutToTheSystemMenu) {
+    system.processes = {{7, "Korvane_Safe_Eject.exe"}, {100, "Korvane_Safe_Eject.exe"}};
+    CreateWindowOn(DefaultMachineDescription());
+    EXPECT_EQ(system.terminated, std::vector<DWORD>{7});
+    char text[64] = {};
+    ::GetMenuStringA(::GetSystemMenu(Window(), FALSE), IDM_ABOUTBOX, text, sizeof text,
+                     MF_BYCOMMAND);
+    EXPECT_STREQ(text, "&About Korvane Vuru DIZ Azova...");
+}
+
 TEST_F(SeenByUser, UserGuideKeepsItsScrollBars) {
     Command(ID_HELP_USER_GUIDE);
     if (dialog->m_pHelpDialog == nullptr) GTEST_SKIP() << "no WebBrowser control here";
