@@ -91,7 +91,8 @@ TEST_F(SeenByUser, RowTextIsTwoLinesBesideTheIconInTheRowsColour) {
 }
 
 // The list box's own release handling lets go of the mouse it captured on
-// the press; choosing a row repaints the rows whose look changes.
+// the press; End chooses the row it selects; choosing a row repaints the
+// rows whose look changes.
 TEST_F(SeenByUser, ReleaseFreesTheMouseAndAChoiceRepaintsItsRows) {
     HWND list = List().m_hWnd;
     RECT row1;
@@ -102,14 +103,19 @@ TEST_F(SeenByUser, ReleaseFreesTheMouseAndAChoiceRepaintsItsRows) {
     ::SendMessageA(list, WM_LBUTTONUP, 0, at);
     EXPECT_EQ(::GetCapture(), nullptr);
     EXPECT_EQ(List().m_chosenIndex, 1);
+    ::SendMessageA(list, WM_KEYDOWN, VK_END, 0);
+    EXPECT_EQ(List().m_chosenIndex, List().GetCount() - 1) << "End chooses the last row";
+    ::SendMessageA(list, WM_KEYDOWN, VK_HOME, 0);
+    EXPECT_EQ(List().m_chosenIndex, 0);
 
     ::ValidateRect(list, nullptr);
     List().m_chosenIndex = 2;
     List().RepaintChoice();
-    RECT dirty{}, row2;
+    RECT dirty{}, row0, row2;
+    List().GetItemRect(0, &row0);
     List().GetItemRect(2, &row2);
     ASSERT_TRUE(::GetUpdateRect(list, &dirty, FALSE));
-    EXPECT_TRUE(dirty.top <= row1.top && dirty.bottom > row2.top)
+    EXPECT_TRUE(dirty.top <= row0.top && dirty.bottom > row2.top)
         << dirty.top << ".." << dirty.bottom << " " << row2.top;
 }
 
