@@ -115,7 +115,11 @@ protected:
 TEST_F(AutostartMenu, FailedCreateIsReportedAndTheMarkStaysOff) {
     system.createInstance = [](REFCLSID, REFIID, void**) { return E_ACCESSDENIED; };
     // Chosen with the mouse, the item is still highlighted: only its check counts.
-    ::HiliteMenuItem(Window(), ::GetMenu(Window()), ID_OPTIONS_AUTOSTART, MF_BYCOMMAND | MF_HILITE);
+    MENUITEMINFOA highlighted{};
+    highlighted.cbSize = sizeof highlighted;
+    highlighted.fMask = MIIM_STATE;
+    highlighted.fState = MFS_HILITE;
+    ::SetMenuItemInfoA(::GetMenu(Window()), ID_OPTIONS_AUTOSTART, FALSE, &highlighted);
     Command(ID_OPTIONS_AUTOSTART);
     EXPECT_EQ(Mark(), 0u);
     EXPECT_EQ(system.messageBoxes,

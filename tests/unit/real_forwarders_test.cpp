@@ -36,14 +36,12 @@ TEST(RealForwarders, AnswerAsWindowsDoes) {
     devices.CloseHandle(first);
     ::DeleteFileA(file.c_str());
 
-    // The process list starts with its first process, as Toolhelp's own does.
-    HANDLE snapshot = system.CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    PROCESSENTRY32 entry{}, theirEntry{};
-    entry.dwSize = theirEntry.dwSize = sizeof(PROCESSENTRY32);
-    ASSERT_TRUE(system.Process32First(snapshot, &entry));
-    ::Process32First(snapshot, &theirEntry);
-    EXPECT_EQ(entry.th32ProcessID, theirEntry.th32ProcessID);
-    system.CloseHandle(snapshot);
+    // A window's timer keeps the id it was set with.
+    HWND window =
+        ::CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    EXPECT_EQ(system.SetTimer(window, 5, 60000, nullptr), 5u);
+    EXPECT_TRUE(system.KillTimer(window, 5));
+    ::DestroyWindow(window);
 
     char path[MAX_PATH] = {}, theirPath[MAX_PATH] = {};
     PIDLIST_ABSOLUTE folder = nullptr;
