@@ -179,7 +179,7 @@ private:
     CONFIGRET RequestRemoval(const RemovalRequest& request, DEVINST node, PNP_VETO_TYPE* vetoType,
                              LPSTR vetoName, ULONG nameLength, ULONG flags);
     bool HasOpenFiles(const PresentDisk& disk) const;
-    const PresentVolume* HeldVolume(const PresentDisk& disk) const;
+    bool IsHeldByProcess(const PresentDisk& disk) const;
     void NotifyDeviceChange(UINT event);
 
     PresentDevices m_devices;

@@ -91,15 +91,13 @@ bool SimulatedMachine::HasOpenFiles(const PresentDisk& disk) const {
     });
 }
 
-const PresentVolume* SimulatedMachine::HeldVolume(const PresentDisk& disk) const {
+bool SimulatedMachine::IsHeldByProcess(const PresentDisk& disk) const {
+    if (!m_processRunning) return false;
     for (unsigned id : m_devices.VolumeIdsOnDisk(disk.disk.diskNumber)) {
-        const PresentVolume* volume = m_devices.Volume(id);
-        if (!volume->volume.heldBy.empty() && m_processRunning &&
-            m_processRunning(volume->volume.heldBy)) {
-            return volume;
-        }
+        const std::string& holder = m_devices.Volume(id)->volume.heldBy;
+        if (!holder.empty() && m_processRunning(holder)) return true;
     }
-    return nullptr;
+    return false;
 }
 
 // Both requests remove the whole subtree under the node or nothing of it. As
@@ -124,7 +122,7 @@ CONFIGRET SimulatedMachine::RequestRemoval(const RemovalRequest& request, DEVINS
         return result;
     };
     for (const PresentDisk* disk : disks) {
-        const bool held = HasOpenFiles(*disk) || HeldVolume(*disk) != nullptr;
+        const bool held = HasOpenFiles(*disk) || IsHeldByProcess(*disk);
         if (!held && disk->disk.eject != EjectBehaviour::Vetoed) continue;
         if (vetoType != nullptr) *vetoType = held ? PNP_VetoOutstandingOpen : PNP_VetoDevice;
         WriteVetoName(vetoName, nameLength, disk->disk.interfacePath);
