@@ -178,7 +178,6 @@ BOOL RecordingSystemApi::DeleteFileA(LPCSTR fileName) {
     if (realFiles) {
         const BOOL deleted = ::DeleteFileA(fileName);
         m_lastError = ::GetLastError();
-        if (deleted) deletedFiles.push_back(fileName);
         return deleted;
     }
     if (deleteFails || existingFiles.count(fileName) == 0) {
@@ -186,7 +185,6 @@ BOOL RecordingSystemApi::DeleteFileA(LPCSTR fileName) {
         return FALSE;
     }
     if (!deleteKeepsFile) existingFiles.erase(fileName);
-    deletedFiles.push_back(fileName);
     return TRUE;
 }
 
@@ -208,7 +206,7 @@ int RecordingSystemApi::MessageBoxA(HWND, LPCSTR text, LPCSTR caption, UINT type
     Record("MessageBoxA");
     messageBoxes.push_back(std::string(Text(caption)) + "|" + Text(text) + "|" + Hex(type));
     if (duringMessageBox) duringMessageBox();
-    return messageBoxAnswer;
+    return IDOK;
 }
 
 BOOL RecordingSystemApi::TrackPopupMenu(HMENU, UINT flags, int x, int y, int reserved, HWND,
@@ -226,7 +224,7 @@ BOOL RecordingSystemApi::GetCursorPos(POINT* point) {
 UINT_PTR RecordingSystemApi::SetTimer(HWND, UINT_PTR id, UINT elapse, TIMERPROC callback) {
     Record("SetTimer(" + std::to_string(id) + "," + std::to_string(elapse) + "," +
            (callback == nullptr ? "null" : "proc") + ")");
-    return setTimerResult;
+    return id;  // a window's timer keeps the id it was given
 }
 
 BOOL RecordingSystemApi::KillTimer(HWND, UINT_PTR id) {

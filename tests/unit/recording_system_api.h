@@ -42,16 +42,13 @@ public:
         false;  // reports success while the file stays, as a read-only folder can
     std::function<HRESULT(REFCLSID, REFIID, void**)> createInstance;
     bool notifyIconFails = false;
-    int messageBoxAnswer = IDOK;
     std::function<void()> duringMessageBox;  // runs while the box is "open"
-    UINT_PTR setTimerResult = 1;
     POINT cursor{0, 0};
 
     // What happened.
     std::vector<std::string> calls;
     std::vector<DWORD> terminated;
     std::vector<std::string> messageBoxes;  // "caption|text|style"
-    std::vector<std::string> deletedFiles;
     std::vector<DWORD> sleeps;
     int openHandles = 0;
     std::vector<NOTIFYICONDATAA> notifyIconRecords;
