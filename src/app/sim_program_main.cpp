@@ -3,14 +3,32 @@
 // the machine through the control window (platform/sim/sim_control_window.h).
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <exception>
 
 #include "app/korvane_app.h"
 #include "platform/sim/default_machine.h"
 #include "platform/sim/sim_control_window.h"
+#include "platform/system_resources.h"
 #include "platform/win32/real_system_api.h"
 
 namespace {
+
+RealSystemApi g_system;
+
+// The real process list: a volume the machine says a running process holds
+// (the Warden drive's companion) then vetoes its removal as Windows would.
+bool IsProcessRunning(const std::string& exeName) {
+    ScopedSystemHandle snapshot(g_system, g_system.CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (!snapshot.valid()) return false;
+    PROCESSENTRY32 entry{};
+    entry.dwSize = sizeof(entry);
+    for (BOOL more = g_system.Process32First(snapshot.get(), &entry); more;
+         more = g_system.Process32Next(snapshot.get(), &entry)) {
+        if (_stricmp(entry.szExeFile, exeName.c_str()) == 0) return true;
+    }
+    return false;
+}
 
 MachineDescription ChosenMachine() {
     const char* path = std::getenv("KORVANE_SIM_MACHINE");
@@ -21,7 +39,9 @@ MachineDescription ChosenMachine() {
 SimulatedMachine& Machine() {
     static SimulatedMachine* machine = [] {
         try {
-            return new SimulatedMachine(ChosenMachine());
+            auto* machine = new SimulatedMachine(ChosenMachine());
+            machine->SetProcessCheck(IsProcessRunning);
+            return machine;
         } catch (const std::exception& error) {
             std::fprintf(stderr, "Korvane_Safe_Eject_sim: %s\n", error.what());
             std::exit(2);
@@ -39,8 +59,6 @@ public:
         return CKorvane_Safe_EjectApp::InitInstance();
     }
 };
-
-RealSystemApi g_system;
 
 }  // namespace
 

@@ -92,10 +92,6 @@ def options_item(window, item):
     menu_item(window, 25, item)
 
 
-def help_item(window, item):
-    menu_item(window, 70, item)
-
-
 def screenshot(path, crop=None):
     """The whole screen, or the (x, y, width, height) part of it."""
     run("import", "-window", "root", path)

@@ -23,7 +23,10 @@ def machine_file(folder, disks, volumes):
 def warden_machine(folder, locked):
     volume = {"guidPath": "\\\\?\\Volume{33333333-0000-0000-0000-000000000003}\\",
               "mountPaths": ["G:\\"], "diskNumber": 3,
-              "totalBytes": 8 * 2**30, "freeBytes": 5 * 2**30}
+              "totalBytes": 8 * 2**30, "freeBytes": 5 * 2**30,
+              # The companion holds the volume open: while it runs, Windows
+              # refuses the removal.
+              "heldBy": "Warden.exe"}
     if locked:
         volume.update(label=None, freeSpaceFails=True)
     else:
@@ -68,8 +71,10 @@ class EjectTest(ProgramTestCase):
         control = SimControl()
         wait_for(lambda: requests(control.journal()), what="the eject request")
         self.assertEqual(companion.wait_exit(timeout=10), 0, "Warden.exe was ended")
-        self.assertEqual([line.split(",")[0] for line in requests(control.journal())],
+        request = requests(control.journal())
+        self.assertEqual([line.split(",")[0] for line in request],
                          ["CM_Request_Device_EjectA(0x1300"])
+        self.assertTrue(request[0].endswith("-> CR_SUCCESS, system notice"), request[0])
 
     def test_active_warden_drive_is_only_warned_about(self):
         _, window = self.start_main_window(machine=warden_machine(self.scratch, locked=False))
@@ -90,13 +95,6 @@ class EjectTest(ProgramTestCase):
         time.sleep(1)
         self.assertTrue(second.running())
         self.assertEqual(len(find_windows(MAIN_CAPTION)), 1)
-
-    def test_a_copy_under_another_name_is_left_alone(self):
-        first = self.start(self.program_copy("Other_Name.exe"))
-        wait_window(MAIN_CAPTION)
-        second = self.start(self.program_copy())
-        wait_for(lambda: len(find_windows(MAIN_CAPTION)) == 2, what="two windows")
-        self.assertTrue(first.running() and second.running())
 
 
 if __name__ == "__main__":

@@ -60,9 +60,13 @@ protected:
     std::string program, link;
 };
 
-TEST_F(StartupShortcut, CreatedLinkRunsTheProgramHiddenWhateverItsCommandLine) {
+// The link runs the module, hidden, whatever the command line holds; it
+// replaces any file of its name, and goes again, also when gone already.
+TEST_F(StartupShortcut, CreatedLinkRunsTheProgramHiddenAndGoesAgain) {
+    std::ofstream(link) << "not a link";
+    EXPECT_EQ(Manage(ShortcutMode::Check), kShortcutPresent);  // any file counts
     for (const std::string& commandLine :
-         {"\"" + program + "\" /min", std::string("kse"), "\"" + program + "\""}) {
+         {"\"" + program + "\" /min", std::string("kse"), std::string(), std::string("/min")}) {
         system.commandLine = commandLine;
         ASSERT_EQ(Manage(ShortcutMode::Create), 0) << commandLine;
         const LinkContents contents = ReadLink(link);
@@ -70,37 +74,21 @@ TEST_F(StartupShortcut, CreatedLinkRunsTheProgramHiddenWhateverItsCommandLine) {
         EXPECT_EQ(contents.arguments, "/min");
         EXPECT_EQ(contents.description, "Korvane Safe Eject");
     }
-    EXPECT_EQ(Manage(ShortcutMode::Check), kShortcutPresent);
-}
-
-TEST_F(StartupShortcut, RenamedProgramGetsALinkOfItsOwnName) {
+    EXPECT_EQ(Manage(ShortcutMode::Remove), 0);
+    EXPECT_EQ(Manage(ShortcutMode::Check), 0);
+    EXPECT_EQ(Manage(ShortcutMode::Remove), 0);
+    // A renamed program makes and finds a link of its own name.
     system.modulePath = system.startupFolder + "\\My_Eject_Tool.exe";
     ASSERT_EQ(Manage(ShortcutMode::Create), 0);
     const std::string renamedLink = system.startupFolder + "\\My_Eject_Tool.lnk";
     EXPECT_EQ(ReadLink(renamedLink).description, "My Eject Tool");
-    EXPECT_EQ(Manage(ShortcutMode::Check), kShortcutPresent);
     ::DeleteFileA(renamedLink.c_str());
-    system.modulePath = program;
-    EXPECT_EQ(Manage(ShortcutMode::Check), 0) << "the old name's link is not found";
-}
-
-TEST_F(StartupShortcut, CreateReplacesAnyFileOfThatName) {
-    std::ofstream(link) << "not a link";
-    EXPECT_EQ(Manage(ShortcutMode::Check), kShortcutPresent);  // any file counts
-    ASSERT_EQ(Manage(ShortcutMode::Create), 0);
-    EXPECT_EQ(ReadLink(link).arguments, "/min");
-}
-
-TEST_F(StartupShortcut, RemoveIsDoneWhenTheLinkIsGoneAlsoWhenItWasGoneAlready) {
-    ASSERT_EQ(Manage(ShortcutMode::Create), 0);
-    EXPECT_EQ(Manage(ShortcutMode::Remove), 0);
-    EXPECT_EQ(Manage(ShortcutMode::Check), 0);
-    EXPECT_EQ(Manage(ShortcutMode::Remove), 0);
 }
 
 TEST_F(StartupShortcut, MissingFolderAndOverlongPathHaveNoShortcut) {
     system.startupFolder += "\\missing";
     EXPECT_EQ(Manage(ShortcutMode::Check), 0);
+    EXPECT_EQ(Manage(ShortcutMode::Create), 1) << "the shell cannot save into no folder";
     system.startupFolder = "C:\\" + std::string(240, 'x');  // with the name, over MAX_PATH
     EXPECT_EQ(Manage(ShortcutMode::Check), 0);
     EXPECT_EQ(Manage(ShortcutMode::Create), 1);
@@ -126,6 +114,12 @@ protected:
 
 TEST_F(AutostartMenu, FailedCreateIsReportedAndTheMarkStaysOff) {
     system.createInstance = [](REFCLSID, REFIID, void**) { return E_ACCESSDENIED; };
+    // Chosen with the mouse, the item is still highlighted: only its check counts.
+    MENUITEMINFOA highlighted{};
+    highlighted.cbSize = sizeof highlighted;
+    highlighted.fMask = MIIM_STATE;
+    highlighted.fState = MFS_HILITE;
+    ::SetMenuItemInfoA(::GetMenu(Window()), ID_OPTIONS_AUTOSTART, FALSE, &highlighted);
     Command(ID_OPTIONS_AUTOSTART);
     EXPECT_EQ(Mark(), 0u);
     EXPECT_EQ(system.messageBoxes,
@@ -133,19 +127,23 @@ TEST_F(AutostartMenu, FailedCreateIsReportedAndTheMarkStaysOff) {
                                        "auto start with Windows!|0x0"});
 }
 
+// A delete that fails, or reports success while the file stays, leaves the
+// autostart on: the mark stays and the user is told.
 TEST_F(AutostartMenu, FailedRemoveIsReportedAndTheMarkStaysOn) {
     const std::string link = system.startupFolder + "\\Korvane_Safe_Eject.lnk";
     system.existingFiles.insert(link);
     CreateWindowOn(DefaultMachineDescription());
     ASSERT_EQ(Mark(), static_cast<UINT>(MF_CHECKED));
-    system.deleteFails = true;
-    Command(ID_OPTIONS_AUTOSTART);
-    EXPECT_EQ(Mark(), static_cast<UINT>(MF_CHECKED));
-    EXPECT_EQ(system.messageBoxes.size(), 1u);
-    system.deleteFails = false;
+    for (bool* failure : {&system.deleteFails, &system.deleteKeepsFile}) {
+        *failure = true;
+        Command(ID_OPTIONS_AUTOSTART);
+        EXPECT_EQ(Mark(), static_cast<UINT>(MF_CHECKED));
+        *failure = false;
+    }
+    EXPECT_EQ(system.messageBoxes.size(), 2u);
     Command(ID_OPTIONS_AUTOSTART);
     EXPECT_EQ(Mark(), 0u);
-    EXPECT_EQ(system.deletedFiles, std::vector<std::string>{link});
+    EXPECT_FALSE(system.existingFiles.count(link));
 }
 
 }  // namespace

@@ -33,6 +33,8 @@ protected:
     void CreateWindowOn(MachineDescription description) {
         dialog.reset();
         machine = std::make_unique<SimulatedMachine>(std::move(description));
+        machine->SetProcessCheck(
+            [this](const std::string& name) { return system.IsRunning(name); });
         dialog = std::make_unique<CKorvane_Safe_EjectDlg>(*machine, system);
         ASSERT_TRUE(dialog->Create(IDD_KORVANE_SAFE_EJECT_DIALOG, nullptr));
     }

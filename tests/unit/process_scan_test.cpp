@@ -7,54 +7,36 @@
 
 namespace {
 
-class ProcessScan : public ::testing::Test {
-protected:
-    void TearDown() override { EXPECT_EQ(system.openHandles, 0); }
+TEST(ProcessScan, EndsExactlyTheNamedProcessesThatItCanOpen) {
+    struct Case {
+        std::vector<RecordingSystemApi::Process> processes;
+        bool snapshotFails, firstFails;
+        std::set<DWORD> unopenable;
+        std::vector<DWORD> ended, sleeps;
+    };
+    const std::vector<RecordingSystemApi::Process> wardens{
+        {10, "Warden.exe"}, {11, "WARDEN.EXE"}, {12, "Warden.exe"}, {13, "MyWarden.exe"}};
+    for (const Case& c : std::initializer_list<Case>{
+             {wardens, false, false, {}, {10, 12}, {1000}},
+             {{{10, "explorer.exe"}}, false, false, {}, {}, {1000}},  // a scan that ran pauses
+             {wardens, false, false, {10}, {12}, {1000}},             // the unopenable one is left
+             {wardens, true, false, {}, {}, {}},                      // no process list, no pause
+             {wardens, false, true, {}, {}, {}},
+         }) {
+        RecordingSystemApi system;
+        system.processes = c.processes;
+        system.snapshotFails = c.snapshotFails;
+        system.firstProcessFails = c.firstFails;
+        system.unopenableProcesses = c.unopenable;
+        TerminateProcessesByName(system, "Warden.exe");
+        EXPECT_EQ(system.terminated, c.ended);
+        EXPECT_EQ(system.sleeps, c.sleeps);
+        EXPECT_EQ(system.openHandles, 0);
+    }
+}
+
+TEST(ProcessScan, OtherInstancesEndButNotThisOneAndWithoutPause) {
     RecordingSystemApi system;
-};
-
-TEST_F(ProcessScan, EndsEveryProcessOfExactlyThatNameThenPauses) {
-    system.processes = {{10, "Warden.exe"},
-                        {11, "WARDEN.EXE"},
-                        {12, "Warden.exe"},
-                        {13, "Warden.exe.bak"},
-                        {14, "MyWarden.exe"}};
-    TerminateProcessesByName(system, "Warden.exe");
-    EXPECT_EQ(system.terminated, (std::vector<DWORD>{10, 12}));
-    EXPECT_EQ(system.sleeps, std::vector<DWORD>{1000});
-    EXPECT_EQ(system.calls.front(), "CreateToolhelp32Snapshot(2,0)");
-    EXPECT_EQ(system.CountCalls("OpenProcess(1,0,"), 2u);
-    EXPECT_EQ(system.CountCalls("TerminateProcess(0)"), 2u);
-    EXPECT_EQ(system.CountCalls(std::string("Process32First(") +
-                                std::to_string(sizeof(PROCESSENTRY32)) + ")"),
-              1u);
-}
-
-TEST_F(ProcessScan, PausesAfterACompletedScanEvenWithoutMatch) {
-    system.processes = {{10, "explorer.exe"}};
-    TerminateProcessesByName(system, "Warden.exe");
-    EXPECT_TRUE(system.terminated.empty());
-    EXPECT_EQ(system.sleeps, std::vector<DWORD>{1000});
-}
-
-TEST_F(ProcessScan, NoPauseWhenTheProcessListCannotBeRead) {
-    system.snapshotFails = true;
-    TerminateProcessesByName(system, "Warden.exe");
-    system.snapshotFails = false;
-    system.firstProcessFails = true;
-    TerminateProcessesByName(system, "Warden.exe");
-    EXPECT_TRUE(system.sleeps.empty());
-    EXPECT_EQ(system.CountCalls("CloseHandle"), 1u);  // the second scan's snapshot
-}
-
-TEST_F(ProcessScan, ProcessThatCannotBeOpenedIsLeftAndTheScanGoesOn) {
-    system.processes = {{10, "Warden.exe"}, {11, "Warden.exe"}};
-    system.unopenableProcesses = {10};
-    TerminateProcessesByName(system, "Warden.exe");
-    EXPECT_EQ(system.terminated, std::vector<DWORD>{11});
-}
-
-TEST_F(ProcessScan, OtherInstancesEndButNotThisOneAndWithoutPause) {
     system.processes = {{7, "Korvane_Safe_Eject.exe"},
                         {100, "Korvane_Safe_Eject.exe"},
                         {8, "Korvane_Safe_Eject.exe"},
@@ -63,6 +45,7 @@ TEST_F(ProcessScan, OtherInstancesEndButNotThisOneAndWithoutPause) {
     TerminateOtherInstances(system, 100);
     EXPECT_EQ(system.terminated, (std::vector<DWORD>{7, 8}));
     EXPECT_TRUE(system.sleeps.empty());
+    EXPECT_EQ(system.openHandles, 0);
 }
 
 }  // namespace

@@ -29,10 +29,18 @@ HANDLE RecordingSystemApi::NewHandle() {
     return reinterpret_cast<HANDLE>(m_nextHandle);
 }
 
+bool RecordingSystemApi::IsRunning(const std::string& exeName) const {
+    for (const Process& process : processes) {
+        if (_stricmp(process.exeName.c_str(), exeName.c_str()) == 0) return true;
+    }
+    return false;
+}
+
 HANDLE RecordingSystemApi::CreateToolhelp32Snapshot(DWORD flags, DWORD processId) {
     Record("CreateToolhelp32Snapshot(" + std::to_string(flags) + "," + std::to_string(processId) +
            ")");
     if (snapshotFails) return INVALID_HANDLE_VALUE;
+    m_snapshot = processes;
     m_nextProcess = 0;
     return NewHandle();
 }
@@ -40,14 +48,15 @@ HANDLE RecordingSystemApi::CreateToolhelp32Snapshot(DWORD flags, DWORD processId
 BOOL RecordingSystemApi::Process32First(HANDLE, PROCESSENTRY32* entry) {
     Record("Process32First(" + std::to_string(entry->dwSize) + ")");
     m_nextProcess = 0;
-    if (firstProcessFails) return FALSE;
+    // Toolhelp refuses a record whose size it does not know (ERROR_BAD_LENGTH).
+    if (firstProcessFails || entry->dwSize != sizeof(PROCESSENTRY32)) return FALSE;
     return Process32Next(nullptr, entry);
 }
 
 BOOL RecordingSystemApi::Process32Next(HANDLE snapshot, PROCESSENTRY32* entry) {
     if (snapshot != nullptr) Record("Process32Next");
-    if (m_nextProcess >= processes.size()) return FALSE;
-    const Process& process = processes[m_nextProcess++];
+    if (m_nextProcess >= m_snapshot.size()) return FALSE;
+    const Process& process = m_snapshot[m_nextProcess++];
     entry->th32ProcessID = process.id;
     std::strncpy(entry->szExeFile, process.exeName.c_str(), sizeof(entry->szExeFile) - 1);
     entry->szExeFile[sizeof(entry->szExeFile) - 1] = '\0';
@@ -59,7 +68,7 @@ HANDLE RecordingSystemApi::OpenProcess(DWORD access, BOOL inherit, DWORD process
            std::to_string(processId) + ")");
     if (unopenableProcesses.count(processId) != 0) return nullptr;
     HANDLE handle = NewHandle();
-    m_processOfHandle[handle] = processId;
+    if ((access & PROCESS_TERMINATE) != 0) m_processOfHandle[handle] = processId;
     return handle;
 }
 
@@ -68,6 +77,7 @@ BOOL RecordingSystemApi::TerminateProcess(HANDLE process, UINT exitCode) {
     auto found = m_processOfHandle.find(process);
     if (found == m_processOfHandle.end()) return FALSE;
     terminated.push_back(found->second);
+    std::erase_if(processes, [&](const Process& process) { return process.id == found->second; });
     return TRUE;
 }
 
@@ -168,15 +178,13 @@ BOOL RecordingSystemApi::DeleteFileA(LPCSTR fileName) {
     if (realFiles) {
         const BOOL deleted = ::DeleteFileA(fileName);
         m_lastError = ::GetLastError();
-        if (deleted) deletedFiles.push_back(fileName);
         return deleted;
     }
     if (deleteFails || existingFiles.count(fileName) == 0) {
         m_lastError = deleteFails ? ERROR_ACCESS_DENIED : ERROR_FILE_NOT_FOUND;
         return FALSE;
     }
-    existingFiles.erase(fileName);
-    deletedFiles.push_back(fileName);
+    if (!deleteKeepsFile) existingFiles.erase(fileName);
     return TRUE;
 }
 
@@ -198,7 +206,7 @@ int RecordingSystemApi::MessageBoxA(HWND, LPCSTR text, LPCSTR caption, UINT type
     Record("MessageBoxA");
     messageBoxes.push_back(std::string(Text(caption)) + "|" + Text(text) + "|" + Hex(type));
     if (duringMessageBox) duringMessageBox();
-    return messageBoxAnswer;
+    return IDOK;
 }
 
 BOOL RecordingSystemApi::TrackPopupMenu(HMENU, UINT flags, int x, int y, int reserved, HWND,
@@ -216,7 +224,7 @@ BOOL RecordingSystemApi::GetCursorPos(POINT* point) {
 UINT_PTR RecordingSystemApi::SetTimer(HWND, UINT_PTR id, UINT elapse, TIMERPROC callback) {
     Record("SetTimer(" + std::to_string(id) + "," + std::to_string(elapse) + "," +
            (callback == nullptr ? "null" : "proc") + ")");
-    return setTimerResult;
+    return id;  // a window's timer keeps the id it was given
 }
 
 BOOL RecordingSystemApi::KillTimer(HWND, UINT_PTR id) {

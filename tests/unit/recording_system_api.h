@@ -38,23 +38,24 @@ public:
     bool realFiles = false;
     std::map<std::string, DWORD> findFirstFileErrors;  // path -> error instead of a search
     bool deleteFails = false;
+    bool deleteKeepsFile =
+        false;  // reports success while the file stays, as a read-only folder can
     std::function<HRESULT(REFCLSID, REFIID, void**)> createInstance;
     bool notifyIconFails = false;
-    int messageBoxAnswer = IDOK;
     std::function<void()> duringMessageBox;  // runs while the box is "open"
-    UINT_PTR setTimerResult = 1;
     POINT cursor{0, 0};
 
     // What happened.
     std::vector<std::string> calls;
     std::vector<DWORD> terminated;
     std::vector<std::string> messageBoxes;  // "caption|text|style"
-    std::vector<std::string> deletedFiles;
     std::vector<DWORD> sleeps;
     int openHandles = 0;
     std::vector<NOTIFYICONDATAA> notifyIconRecords;
 
     size_t CountCalls(const std::string& prefix) const;
+    // Whether a process of this name runs, as the process list would say.
+    bool IsRunning(const std::string& exeName) const;
 
     HANDLE CreateToolhelp32Snapshot(DWORD flags, DWORD processId) override;
     BOOL Process32First(HANDLE snapshot, PROCESSENTRY32* entry) override;
@@ -90,9 +91,10 @@ private:
     void Record(std::string call) { calls.push_back(std::move(call)); }
     HANDLE NewHandle();
 
+    std::vector<Process> m_snapshot;  // the list as it was when the snapshot was taken
     size_t m_nextProcess = 0;
     DWORD m_lastError = 0;
     uintptr_t m_nextHandle = 0x5000;
     ITEMIDLIST m_folderId{};
-    std::map<HANDLE, DWORD> m_processOfHandle;
+    std::map<HANDLE, DWORD> m_processOfHandle;  // handles opened with PROCESS_TERMINATE
 };

@@ -58,7 +58,9 @@ constexpr std::string_view kDefaultMachine = R"json({
     {
       "guidPath": "\\\\?\\Volume{7a1f93c4-5e8b-11ee-9c41-806e6f6e6963}\\",
       "label": null, "mountPaths": ["G:\\"], "diskNumber": 3,
-      "freeSpaceFails": true
+      "freeSpaceFails": true,
+      // The companion application keeps the drive open while it runs.
+      "heldBy": "Warden.exe"
     },
     {
       "guidPath": "\\\\?\\Volume{b3e0d7a9-61c2-11ee-8f0a-00e04c680001}\\",

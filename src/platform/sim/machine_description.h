@@ -32,6 +32,9 @@ struct SimDisk {
     bool parentLookupFails = false;
     bool parentStatusFails = false;
     EjectBehaviour eject = EjectBehaviour::Granted;
+    // false: a disk that was attached once and is gone, whose device node
+    // Windows keeps; only a device set made without DIGCF_PRESENT lists it.
+    bool present = true;
 };
 
 struct SimVolume {
@@ -45,6 +48,9 @@ struct SimVolume {
     ULONGLONG totalBytes = 0;
     bool freeSpaceFails = false;
     bool openable = true;
+    // The executable name of a process that keeps the volume open while it
+    // runs (the Warden drive's companion does); empty: none.
+    std::string heldBy;
 };
 
 struct MachineDescription {

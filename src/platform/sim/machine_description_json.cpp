@@ -172,6 +172,7 @@ SimDisk ReadDisk(const json& object, const std::string& where) {
     disk.parentLookupFails = reader.Bool("parentLookupFails", false);
     disk.parentStatusFails = reader.Bool("parentStatusFails", false);
     disk.eject = ReadEject(reader);
+    disk.present = reader.Bool("present", true);
     reader.RejectUnknownKeys();
     return disk;
 }
@@ -192,6 +193,7 @@ SimVolume ReadVolume(const json& object, const std::string& where) {
     volume.totalBytes = reader.Unsigned("totalBytes", 0, kMax64);
     volume.freeSpaceFails = reader.Bool("freeSpaceFails", false);
     volume.openable = reader.Bool("openable", true);
+    volume.heldBy = reader.String("heldBy", "");
     reader.RejectUnknownKeys();
     return volume;
 }

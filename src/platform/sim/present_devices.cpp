@@ -27,13 +27,16 @@ void PresentDevices::Add(std::vector<SimDisk> disks, std::vector<SimVolume> volu
         if (disk.interfacePath.empty()) disk.interfacePath = MadeUpInterfacePath(disk);
     }
     std::vector<SimDisk> allDisks = Collect<PresentDisk, SimDisk>(m_disks, &PresentDisk::disk);
+    for (const PresentDisk& absent : m_absent) allDisks.push_back(absent.disk);
     std::vector<SimVolume> allVolumes =
         Collect<PresentVolume, SimVolume>(m_volumes, &PresentVolume::volume);
     allDisks.insert(allDisks.end(), disks.begin(), disks.end());
     allVolumes.insert(allVolumes.end(), volumes.begin(), volumes.end());
     ValidateMachine(allDisks, allVolumes);
 
-    for (SimDisk& disk : disks) m_disks.push_back(PresentDisk{m_nextId++, std::move(disk)});
+    for (SimDisk& disk : disks) {
+        (disk.present ? m_disks : m_absent).push_back(PresentDisk{m_nextId++, std::move(disk)});
+    }
     for (SimVolume& volume : volumes) {
         m_volumes.push_back(PresentVolume{m_nextId++, std::move(volume)});
     }
@@ -50,7 +53,9 @@ void PresentDevices::RemoveDisk(unsigned id) {
 }
 
 const PresentDisk* PresentDevices::Disk(unsigned id) const {
-    return FindIn(m_disks, [id](const PresentDisk& present) { return present.id == id; });
+    const auto hasId = [id](const PresentDisk& present) { return present.id == id; };
+    const PresentDisk* disk = FindIn(m_disks, hasId);
+    return disk != nullptr ? disk : FindIn(m_absent, hasId);
 }
 
 const PresentVolume* PresentDevices::Volume(unsigned id) const {

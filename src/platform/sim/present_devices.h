@@ -28,8 +28,11 @@ public:
     void RemoveDisk(unsigned id);
 
     const std::vector<PresentDisk>& Disks() const { return m_disks; }
+    // Disks described as not present: known to Windows, attached no longer.
+    const std::vector<PresentDisk>& AbsentDisks() const { return m_absent; }
     const std::vector<PresentVolume>& Volumes() const { return m_volumes; }
 
+    // Present or absent: a device set may still name an absent disk.
     const PresentDisk* Disk(unsigned id) const;
     const PresentVolume* Volume(unsigned id) const;
     const PresentDisk* DiskByNode(DEVINST node) const;
@@ -53,6 +56,7 @@ public:
 
 private:
     std::vector<PresentDisk> m_disks;
+    std::vector<PresentDisk> m_absent;
     std::vector<PresentVolume> m_volumes;
     unsigned m_nextId = 1;
 };

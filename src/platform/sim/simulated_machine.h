@@ -34,6 +34,7 @@ public:
     // Called with DBT_DEVICEARRIVAL or DBT_DEVICEREMOVECOMPLETE once the
     // machine has changed, as Windows broadcasts WM_DEVICECHANGE.
     using DeviceChangeCallback = std::function<void(UINT event)>;
+    using ProcessCheck = std::function<bool(const std::string& exeName)>;
 
     // Throws std::runtime_error for a machine that could not exist.
     explicit SimulatedMachine(MachineDescription description);
@@ -50,6 +51,10 @@ public:
 
     // Hardware events
     void SetDeviceChangeCallback(DeviceChangeCallback callback);
+    // Answers whether a process of this executable name runs now: a volume
+    // it holds (SimVolume::heldBy) vetoes removal while it does. Without one,
+    // no process holds anything.
+    void SetProcessCheck(ProcessCheck check) { m_processRunning = std::move(check); }
     // Attaches the disk and its volumes, then announces DBT_DEVICEARRIVAL.
     // Throws std::runtime_error, attaching nothing, when a name would clash.
     void PlugIn(const SimDisk& disk, const std::vector<SimVolume>& volumes);
@@ -166,9 +171,15 @@ private:
                           DWORD* bytesReturned);
     BOOL CopyVolumeName(CallScope& call, VolumeSearch& search, LPSTR buffer, DWORD length);
 
-    CONFIGRET RequestRemoval(std::string_view function, DEVINST node, PNP_VETO_TYPE* vetoType,
+    struct RemovalRequest {
+        std::string_view function;
+        ULONG validFlags;
+        bool systemNotice;  // whether the system tells the user itself
+    };
+    CONFIGRET RequestRemoval(const RemovalRequest& request, DEVINST node, PNP_VETO_TYPE* vetoType,
                              LPSTR vetoName, ULONG nameLength, ULONG flags);
     bool HasOpenFiles(const PresentDisk& disk) const;
+    bool IsHeldByProcess(const PresentDisk& disk) const;
     void NotifyDeviceChange(UINT event);
 
     PresentDevices m_devices;
@@ -183,4 +194,5 @@ private:
     BufferTable m_localBuffers;
     std::vector<std::string> m_misuses;
     DeviceChangeCallback m_onDeviceChange;
+    ProcessCheck m_processRunning;
 };

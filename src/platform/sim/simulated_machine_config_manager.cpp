@@ -59,18 +59,27 @@ CONFIGRET SimulatedMachine::CM_Get_DevNode_Status(ULONG* status, ULONG* problem,
     return call.Answers(CR_SUCCESS);
 }
 
+// Microsoft's CM_Request_Device_EjectA page: ulFlags is not used (the
+// configuration manager answers CR_INVALID_FLAG for any bit, as Wine's and
+// ReactOS's cfgmgr32 do), and the PnP manager tells the user itself, of the
+// removal or of the reason it failed, only when pszVetoName is NULL.
 CONFIGRET SimulatedMachine::CM_Request_Device_EjectA(DEVINST device, PNP_VETO_TYPE* vetoType,
                                                      LPSTR vetoName, ULONG nameLength,
                                                      ULONG flags) {
-    return RequestRemoval("CM_Request_Device_EjectA", device, vetoType, vetoName, nameLength,
-                          flags);
+    const RemovalRequest request{"CM_Request_Device_EjectA", 0, vetoName == nullptr};
+    return RequestRemoval(request, device, vetoType, vetoName, nameLength, flags);
 }
 
+// Microsoft's CM_Query_And_Remove_SubTreeA page: the flags are the CM_REMOVE_
+// bits; with CM_REMOVE_UI_OK (0) and no veto buffers the system shows its own
+// notice, which CM_REMOVE_UI_NOT_OK or a veto buffer of the caller's silence.
 CONFIGRET SimulatedMachine::CM_Query_And_Remove_SubTreeA(DEVINST device, PNP_VETO_TYPE* vetoType,
                                                          LPSTR vetoName, ULONG nameLength,
                                                          ULONG flags) {
-    return RequestRemoval("CM_Query_And_Remove_SubTreeA", device, vetoType, vetoName, nameLength,
-                          flags);
+    const bool notice =
+        vetoType == nullptr && vetoName == nullptr && (flags & CM_REMOVE_UI_NOT_OK) == 0;
+    const RemovalRequest request{"CM_Query_And_Remove_SubTreeA", CM_REMOVE_BITS, notice};
+    return RequestRemoval(request, device, vetoType, vetoName, nameLength, flags);
 }
 
 bool SimulatedMachine::HasOpenFiles(const PresentDisk& disk) const {
@@ -82,33 +91,51 @@ bool SimulatedMachine::HasOpenFiles(const PresentDisk& disk) const {
     });
 }
 
+bool SimulatedMachine::IsHeldByProcess(const PresentDisk& disk) const {
+    if (!m_processRunning) return false;
+    for (unsigned id : m_devices.VolumeIdsOnDisk(disk.disk.diskNumber)) {
+        const std::string& holder = m_devices.Volume(id)->volume.heldBy;
+        if (!holder.empty() && m_processRunning(holder)) return true;
+    }
+    return false;
+}
+
 // Both requests remove the whole subtree under the node or nothing of it. As
-// on Windows, a disk or volume someone still holds open vetoes the removal.
-CONFIGRET SimulatedMachine::RequestRemoval(std::string_view function, DEVINST node,
+// on Windows, a disk or volume someone still holds open vetoes the removal,
+// whether the handle is the caller's or another process's
+// (PNP_VetoOutstandingOpen).
+CONFIGRET SimulatedMachine::RequestRemoval(const RemovalRequest& request, DEVINST node,
                                            PNP_VETO_TYPE* vetoType, LPSTR vetoName,
                                            ULONG nameLength, ULONG flags) {
     CallScope call =
-        Begin(function, {HexArgument(node), OutArgument(vetoType), OutArgument(vetoName),
-                         NumberArgument(nameLength), HexArgument(flags)});
+        Begin(request.function, {HexArgument(node), OutArgument(vetoType), OutArgument(vetoName),
+                                 NumberArgument(nameLength), HexArgument(flags)});
     if (auto error = call.InjectedError()) return call.Answers(*error);
     if (node == 0) return call.Answers(CR_INVALID_DEVNODE);
+    if ((flags & ~request.validFlags) != 0) return call.Answers(CR_INVALID_FLAG);
+    if (vetoName == nullptr && nameLength != 0) return call.Answers(CR_INVALID_POINTER);
     const std::vector<const PresentDisk*> disks = m_devices.DisksUnder(node);
     if (disks.empty()) return call.Answers(CR_NO_SUCH_DEVNODE);
+    // The journal says when the user would see the system's own notice.
+    const auto answer = [&](CONFIGRET result) {
+        call.Record(ConfigRetName(result) + (request.systemNotice ? ", system notice" : ""));
+        return result;
+    };
     for (const PresentDisk* disk : disks) {
-        const bool held = HasOpenFiles(*disk);
+        const bool held = HasOpenFiles(*disk) || IsHeldByProcess(*disk);
         if (!held && disk->disk.eject != EjectBehaviour::Vetoed) continue;
         if (vetoType != nullptr) *vetoType = held ? PNP_VetoOutstandingOpen : PNP_VetoDevice;
         WriteVetoName(vetoName, nameLength, disk->disk.interfacePath);
-        return call.Answers(CR_REMOVE_VETOED);
+        return answer(CR_REMOVE_VETOED);
     }
     const bool stays = std::any_of(disks.begin(), disks.end(), [](const PresentDisk* disk) {
         return disk->disk.eject == EjectBehaviour::Stays;
     });
-    if (stays) return call.Answers(CR_SUCCESS);
+    if (stays) return answer(CR_SUCCESS);
     std::vector<unsigned> ids;
     for (const PresentDisk* disk : disks) ids.push_back(disk->id);
     for (unsigned id : ids) m_devices.RemoveDisk(id);
-    const CONFIGRET result = call.Answers(CR_SUCCESS);
+    const CONFIGRET result = answer(CR_SUCCESS);
     NotifyDeviceChange(DBT_DEVICEREMOVECOMPLETE);
     return result;
 }

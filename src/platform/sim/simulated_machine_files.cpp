@@ -23,6 +23,22 @@ void WriteExtents(void* out, const SimVolume& volume) {
     }
 }
 
+// What Windows refuses a standard user who opens a disk or volume, from
+// Microsoft's CreateFileA page, "Physical Disks and Volumes": access 0 (or
+// attributes only) queries the device without touching its data, which needs
+// administrator rights; the disk and volume drivers and the file system keep
+// the device open for reading and writing, so the caller must share both; and
+// a device can only be opened as it exists (OPEN_EXISTING).
+DWORD DeviceOpenRefusal(DWORD access, DWORD shareMode, DWORD disposition) {
+    constexpr DWORD kQueryAccess = FILE_READ_ATTRIBUTES | SYNCHRONIZE;
+    constexpr DWORD kSharedByTheSystem = FILE_SHARE_READ | FILE_SHARE_WRITE;
+    if ((access & ~kQueryAccess) != 0) return ERROR_ACCESS_DENIED;
+    if ((shareMode & kSharedByTheSystem) != kSharedByTheSystem) return ERROR_SHARING_VIOLATION;
+    if (disposition == CREATE_NEW) return ERROR_FILE_EXISTS;
+    if (disposition != OPEN_EXISTING) return ERROR_ACCESS_DENIED;
+    return ERROR_SUCCESS;
+}
+
 }  // namespace
 
 HANDLE SimulatedMachine::CreateFileA(LPCSTR fileName, DWORD access, DWORD shareMode,
@@ -46,6 +62,9 @@ HANDLE SimulatedMachine::CreateFileA(LPCSTR fileName, DWORD access, DWORD shareM
         return call.Fails(INVALID_HANDLE_VALUE, ERROR_FILE_NOT_FOUND);
     }
     if (!openable) return call.Fails(INVALID_HANDLE_VALUE, ERROR_ACCESS_DENIED);
+    if (DWORD refusal = DeviceOpenRefusal(access, shareMode, disposition)) {
+        return call.Fails(INVALID_HANDLE_VALUE, refusal);
+    }
     return call.Returns(m_files.Open(m_issuer, std::move(file)));
 }
 

@@ -35,11 +35,18 @@ HDEVINFO SimulatedMachine::SetupDiGetClassDevsA(const GUID* classGuid, PCSTR enu
     // Only the disk interface class is modelled; any other class is a set
     // with no members, as on a machine without such devices.
     if (IsDiskInterface(classGuid) && (flags & DIGCF_DEVICEINTERFACE) != 0) {
-        for (const PresentDisk& present : m_devices.Disks()) {
-            if (enumerator != nullptr && !EqualsNoCase(present.disk.enumerator, enumerator))
-                continue;
-            set.members.push_back(SetMember{present.id, present.disk.devInst});
-        }
+        // Without DIGCF_PRESENT, SetupAPI also lists devices that were attached
+        // once and are gone (Microsoft's SetupDiGetClassDevs page: "Return only
+        // devices that are currently present in a system").
+        const auto add = [&](const std::vector<PresentDisk>& disks) {
+            for (const PresentDisk& present : disks) {
+                if (enumerator != nullptr && !EqualsNoCase(present.disk.enumerator, enumerator))
+                    continue;
+                set.members.push_back(SetMember{present.id, present.disk.devInst});
+            }
+        };
+        if ((flags & DIGCF_PRESENT) == 0) add(m_devices.AbsentDisks());
+        add(m_devices.Disks());
     }
     return call.Returns(m_sets.Open(m_issuer, std::move(set)));
 }
