@@ -1,5 +1,5 @@
-"""The tray: a hidden start, the icon's double-click, and its menu, with real
-mouse and keyboard input."""
+"""The tray: a hidden start, the icon's double-click and its menu, and a
+restarted taskbar, with real mouse input."""
 import os
 import time
 import unittest
@@ -10,6 +10,7 @@ from korvane_e2e import (BUILD, MAIN_CAPTION, ProgramTestCase, SimControl, click
                          geometry, options_item, run, wait_no_window, wait_window)
 
 TRAY_CAPTION = "Wine System Tray"
+TASKBAR_STAND_IN = os.path.join(BUILD, "tests", "e2e", "taskbar_stand_in.exe")
 
 
 def tray_icon_point():
@@ -18,32 +19,16 @@ def tray_icon_point():
     return x + 13, y + 33
 
 
-def tray_menu_item(icon_point, item):
-    """Where an item of the tray menu lies once it is open. Its bottom-left corner
-    is asked for at the cursor; next to the screen's top edge Windows pushes it
-    down to start at the edge."""
-    x, y = icon_point
-    top = max(0, y - 48)
-    return x + 27, top + {"Restore": 12, "Exit": 37}[item]
-
-
 def choose_in_tray_menu(icon_point, item):
-    click(*icon_point, button=3)
+    """The menu's bottom-left corner is asked for at the cursor; next to the
+    screen's top edge Windows pushes it down to start at the edge."""
+    x, y = icon_point
+    click(x, y, button=3)
     time.sleep(0.5)
-    click(*tray_menu_item(icon_point, item))
-
-
-TASKBAR_STAND_IN = os.path.join(BUILD, "tests", "e2e", "taskbar_stand_in.exe")
-
-
-def taskbar(*arguments):
-    return run("wine", TASKBAR_STAND_IN, *arguments, check=False).returncode
+    click(x + 27, max(0, y - 48) + {"Restore": 12, "Exit": 37}[item])
 
 
 class TrayTest(ProgramTestCase):
-
-    def refreshes(self):
-        return sum("SetupDiGetClassDevsA" in line for line in SimControl().journal())
 
     def test_min_starts_hidden_and_the_tray_brings_the_window_back_in_its_place(self):
         width, height = test_main_window.screen_size()
@@ -51,21 +36,20 @@ class TrayTest(ProgramTestCase):
         machine = test_eject.machine_file(self.scratch, [
             {"devInst": "0x1101", "parent": "0x1100", "diskNumber": 1,
              "friendlyName": "Stick USB Device"}], [])
+        refreshes = lambda: sum("SetupDiGetClassDevsA" in line for line in SimControl().journal())
         for way in ("double-click", "Restore"):
             with self.subTest(way):
                 program = self.start(self.program_copy(), "/min", machine=machine)
                 point = tray_icon_point()
                 time.sleep(1.5)
                 self.assertFalse(find_windows(MAIN_CAPTION), "no window at any time after start-up")
-                self.assertTrue(program.running())
-                before = self.refreshes()
+                before = refreshes()
                 if way == "Restore":
                     choose_in_tray_menu(point, "Restore")
                 else:
                     click(*point, repeat=2)
                 window = wait_window(MAIN_CAPTION)
-                self.assertEqual(self.refreshes() - before, 1 if way == "double-click" else 0)
-                # Where a normal start puts it, not the template's centre.
+                self.assertEqual(refreshes() - before, 1 if way == "double-click" else 0)
                 self.assertEqual(geometry(window)[:2], (width - 400, height - 246))
                 if way == "Restore":  # the icon stayed: its Exit takes it away
                     choose_in_tray_menu(point, "Exit")
@@ -76,6 +60,7 @@ class TrayTest(ProgramTestCase):
     def test_icon_comes_back_when_the_taskbar_restarts(self):
         program = self.start(self.program_copy(), "/min")
         point = tray_icon_point()
+        taskbar = lambda *arguments: run("wine", TASKBAR_STAND_IN, *arguments, check=False).returncode
         self.assertEqual(taskbar("lose-icon", MAIN_CAPTION), 0)
         wait_no_window(TRAY_CAPTION)  # the tray is empty, as after an Explorer restart
         self.assertEqual(taskbar("created"), 0)
@@ -83,25 +68,6 @@ class TrayTest(ProgramTestCase):
         click(*point, repeat=2)  # and it is the program's own, working icon
         options_item(wait_window(MAIN_CAPTION), 3)  # "Exit"
         self.assertEqual(program.wait_exit(), 0)
-
-    def test_tray_menu_restores_and_exits(self):
-        program, window = self.start_main_window()
-        options_item(window, 1)  # "Minimize to tray"
-        wait_no_window(MAIN_CAPTION)
-        point = tray_icon_point()
-        choose_in_tray_menu(point, "Restore")
-        wait_window(MAIN_CAPTION)
-        self.assertTrue(program.running())
-        choose_in_tray_menu(point, "Exit")  # the icon stayed in the tray
-        self.assertEqual(program.wait_exit(), 0)
-
-    def test_minimise_button_goes_to_the_taskbar_not_the_tray(self):
-        program, window = self.start_main_window()
-        x, y, width, _ = geometry(window)
-        click(x + width - 44, y + 10)  # the caption's minimise button
-        time.sleep(1)
-        self.assertTrue(program.running())
-        self.assertFalse(find_windows(TRAY_CAPTION), "no tray icon")
 
 
 if __name__ == "__main__":
