@@ -93,6 +93,8 @@ TEST_F(SeenByUser, ReleaseFreesTheMouseAndAChoiceRepaintsItsRows) {
 // made iconic as older Windows did: its area kept, its controls gone, its
 // painting (under Wine as there) measured from the window's own corner.
 TEST_F(SeenByUser, MinimisedWindowPaintsItsIconCentred) {
+    // Read from the screen: no window of an earlier test may lie over it.
+    ::SetWindowPos(Window(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     for (HWND child = ::GetWindow(Window(), GW_CHILD); child;
          child = ::GetWindow(child, GW_HWNDNEXT)) {
         ::ShowWindow(child, SW_HIDE);
