@@ -100,18 +100,22 @@ TEST_F(SeenByUser, MinimisedWindowPaintsItsIconCentred) {
         ::ShowWindow(child, SW_HIDE);
     }
     ::SetWindowLongA(Window(), GWL_STYLE, ::GetWindowLongA(Window(), GWL_STYLE) | WS_MINIMIZE);
-    ::RedrawWindow(Window(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
     RECT client, window;
     ::GetClientRect(Window(), &client);
     ::GetWindowRect(Window(), &window);
     const int cx = ::GetSystemMetrics(SM_CXICON), cy = ::GetSystemMetrics(SM_CYICON);
     HDC screen = ::GetDC(nullptr);
-    const COLORREF background = ::GetPixel(screen, window.right - 10, window.bottom - 10);
     int inked = 0;
-    for (int y = 0; y < cy; ++y) {
-        for (int x = 0; x < cx; ++x) {
-            inked += ::GetPixel(screen, window.left + (client.right - cx + 1) / 2 + x,
-                                window.top + (client.bottom - cy + 1) / 2 + y) != background;
+    // The X server shows the window when it gets to it: a busy one, later.
+    for (int tries = 0; tries < 40 && inked <= cx * cy / 4; ++tries, ::Sleep(50)) {
+        ::RedrawWindow(Window(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+        const COLORREF background = ::GetPixel(screen, window.right - 10, window.bottom - 10);
+        inked = 0;
+        for (int y = 0; y < cy; ++y) {
+            for (int x = 0; x < cx; ++x) {
+                inked += ::GetPixel(screen, window.left + (client.right - cx + 1) / 2 + x,
+                                    window.top + (client.bottom - cy + 1) / 2 + y) != background;
+            }
         }
     }
     ::ReleaseDC(nullptr, screen);
