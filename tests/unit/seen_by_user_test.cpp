@@ -1,6 +1,7 @@
 // What the user and Windows see of the main window, checked where they see
 // it: the pixels of a drawn row, what the list box repaints and whom it lets
-// go of, the icon of the minimised window, and what start-up does.
+// go of, the icon of the minimised window, the removal requests as the
+// configuration manager takes them, and what start-up does.
 #include "main_window_fixture.h"
 
 namespace {
@@ -120,6 +121,28 @@ TEST_F(SeenByUser, MinimisedWindowPaintsItsIconCentred) {
     }
     ::ReleaseDC(nullptr, screen);
     EXPECT_GT(inked, cx * cy / 4);
+}
+
+// The default machine: row 0 the system-less generic stick (removed through
+// query-and-remove), row 1 the locked Warden drive its companion holds open,
+// row 3 the KR7 (ejected). Every request leaves the notice to the system, and
+// the companion is gone before the request that it would veto.
+TEST_F(SeenByUser, RemovalRequestsLeaveTheNoticeToTheSystem) {
+    for (const auto& [row, disk] : {std::pair<int, DWORD>{0, 4}, {1, 3}, {3, 1}}) {
+        CreateWindowOn(DefaultMachineDescription());
+        system.processes = {{40, "Warden.exe"}, {41, "explorer.exe"}};
+        List().m_chosenIndex = row;
+        Command(IDC_DRIVE_LIST, LBN_DBLCLK);
+        std::string result = "(no request)";
+        for (const JournalEntry& entry : machine->Journal()) {
+            const std::string& call = entry.function;
+            if (call.find("Remove") != call.npos || call.find("Eject") != call.npos) {
+                result = entry.result;
+            }
+        }
+        EXPECT_EQ(result, "CR_SUCCESS, system notice") << "row " << row;
+        EXPECT_FALSE(machine->HasDisk(disk)) << machine->JournalText();
+    }
 }
 
 // Older copies end and this one (process 100) stays. The switch is looked
