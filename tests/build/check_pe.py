@@ -80,41 +80,20 @@ def expected_version_strings():
             "OriginalFilename": "Korvane_Safe_Eject.exe", "LegalCopyright": copyright_line}
 
 
-def version_nodes(data, start, end):
-    """The VS_VERSIONINFO tree: (key, value bytes, children) of each node."""
-    nodes = []
-    while start + 6 <= end:
-        length, value_length, is_text = struct.unpack_from("<HHH", data, start)
-        if length == 0:
-            break
-        key = data[start + 6:start + length].decode("utf-16-le", "replace").split("\0")[0]
-        value_start = (start + 6 + 2 * len(key) + 2 + 3) & ~3
-        value_end = value_start + value_length * (2 if is_text else 1)
-        children = version_nodes(data, (value_end + 3) & ~3, start + length)
-        nodes.append((key, data[value_start:value_end], children))
-        start = (start + length + 3) & ~3
-    return nodes
-
-
 def version_problems(found):
     if list(found) != [1]:
         return ["version resources %s, not exactly one with id 1" % list(found)]
-    (key, fixed, children), = version_nodes(found[1], 0, len(found[1]))
-    signature, _, *versions = struct.unpack_from("<6I", fixed)
-    if key != "VS_VERSION_INFO" or signature != 0xFEEF04BD:
-        return ["not a VS_VERSIONINFO resource"]
-    strings = {name: text.decode("utf-16-le").rstrip("\0")
-               for block, _, tables in children if block == "StringFileInfo"
-               for _, _, values in tables for name, text, _ in values}
-    problems = ["version resource %s is %r, not %r" % (name, strings.get(name), wanted)
-                for name, wanted in expected_version_strings().items()
-                if strings.get(name) != wanted]
-    numbers = (tuple(int(part) for part in strings.get("FileVersion", "0").split("."))
-               + (0, 0, 0, 0))[:4]
+    data, wanted = found[1], expected_version_strings()
+    # A String node: its key, NUL, padding to 4 bytes, its value, NUL (UTF-16).
+    problems = ["the version resource has no %s %r" % (name, text) for name, text in wanted.items()
+                if not re.search(re.escape(name.encode("utf-16-le")) + b"\0\0(\0\0)?" +
+                                 re.escape(text.encode("utf-16-le")) + b"\0\0", data)]
+    fixed = data.find(struct.pack("<I", 0xFEEF04BD))  # VS_FIXEDFILEINFO
+    numbers = (tuple(int(part) for part in wanted["FileVersion"].split(".")) + (0,) * 4)[:4]
+    versions = struct.unpack_from("<4I", data, fixed + 8) if fixed >= 0 else (0,) * 4
     for name, ms, ls in (("file", *versions[:2]), ("product", *versions[2:])):
         if (ms >> 16, ms & 0xFFFF, ls >> 16, ls & 0xFFFF) != numbers:
-            problems.append("fixed %s version disagrees with %r"
-                            % (name, strings.get("FileVersion")))
+            problems.append("fixed %s version disagrees with %s" % (name, wanted["FileVersion"]))
     return problems
 
 
