@@ -14,7 +14,6 @@ import unittest
 BUILD = os.environ.get("KORVANE_BUILD_DIR",
                        os.path.join(os.path.dirname(__file__), "..", "..", "build", "x86_64"))
 SIM_PROGRAM = os.path.join(BUILD, "src", "Korvane_Safe_Eject_sim.exe")
-REAL_PROGRAM = os.path.join(BUILD, "src", "Korvane_Safe_Eject.exe")
 SIM_CONTROL = os.path.join(BUILD, "tests", "e2e", "sim_control.exe")
 COMPANION = os.path.join(BUILD, "tests", "e2e", "Warden.exe")
 MAIN_CAPTION = "Korvane Vuru DIZ Azova v1.43"
@@ -66,10 +65,7 @@ def geometry(window):
 
 def click(x, y, button=1, repeat=1):
     xdotool("mousemove", "--sync", str(x), str(y))
-    if repeat == 1:
-        xdotool("click", str(button))
-    else:
-        xdotool("click", "--repeat", str(repeat), "--delay", "80", str(button))
+    xdotool("click", "--repeat", str(repeat), "--delay", "80", str(button))
 
 
 def key(window, *names):
@@ -79,17 +75,12 @@ def key(window, *names):
         xdotool("key", name)
 
 
-def menu_item(window, menu_x, item):
-    """Chooses an item (1-based) of the main window's menu bar menu that starts
-    `menu_x` pixels into the window, with the mouse."""
-    x, y, _, _ = geometry(window)
-    click(x + menu_x, y + 30)
-    time.sleep(0.4)
-    click(x + menu_x + 35, y + 30 + 19 * item)
-
-
 def options_item(window, item):
-    menu_item(window, 25, item)
+    """Chooses an item (1-based) of the Options menu with the mouse."""
+    x, y, _, _ = geometry(window)
+    click(x + 25, y + 30)
+    time.sleep(0.4)
+    click(x + 60, y + 30 + 19 * item)
 
 
 def screenshot(path, crop=None):
@@ -151,9 +142,6 @@ class SimControl:
             return self._call("plug", windows_path(file.name)) == 0
         finally:
             os.unlink(file.name)
-
-    def unplug(self, disk_number):
-        return self._call("unplug", str(disk_number)) == 0
 
     def journal(self):
         """The machine's journal, one call a line."""
