@@ -5,6 +5,7 @@ The suites run inside scripts/ctest-in-display.sh: a private Xvfb display, the
 tree's Wine prefix and a warm wineserver are already there.
 """
 import os
+import re
 import shutil
 import subprocess
 import tempfile
@@ -155,18 +156,8 @@ class SimControl:
 
 def wine_processes(exe_name):
     """Linux pids of the Wine processes running the executable of that name."""
-    result = run("pgrep", "-f", exe_name, check=False)
-    pids = []
-    for pid in result.stdout.split():
-        try:
-            with open("/proc/%s/cmdline" % pid, "rb") as file:
-                arguments = file.read().split(b"\0")
-        except OSError:
-            continue
-        if any(os.path.basename(a.replace(b"\\", b"/")).decode("latin-1") == exe_name
-               for a in arguments):
-            pids.append(int(pid))
-    return pids
+    pattern = r"[/\\]%s( |$)" % re.escape(exe_name)
+    return [int(pid) for pid in run("pgrep", "-f", pattern, check=False).stdout.split()]
 
 
 class ProgramTestCase(unittest.TestCase):
