@@ -13,17 +13,21 @@ from test_main_window import MainWindowLayout
 WARNING_CAPTION = "QN Warden Drive currently active!"
 
 
+def machine_file(folder, disks, volumes):
+    path = os.path.join(folder, "machine.json")
+    with open(path, "w") as file:
+        json.dump({"disks": disks, "volumes": volumes}, file)
+    return path
+
+
 def warden_machine(folder, locked):
     # The companion holds the volume open: while it runs, Windows refuses the removal.
     volume = {"guidPath": "\\\\?\\Volume{33333333-0000-0000-0000-000000000003}\\",
               "mountPaths": ["G:\\"], "diskNumber": 3, "totalBytes": 8 * 2**30,
               "freeBytes": 5 * 2**30, "heldBy": "Warden.exe",
               "label": None if locked else "VAULT", "freeSpaceFails": locked}
-    path = os.path.join(folder, "machine.json")
-    with open(path, "w") as file:
-        json.dump({"disks": [{"devInst": "0x1301", "parent": "0x1300", "diskNumber": 3,
-                              "friendlyName": "QN Warden USB Device"}], "volumes": [volume]}, file)
-    return path
+    return machine_file(folder, [{"devInst": "0x1301", "parent": "0x1300", "diskNumber": 3,
+                                  "friendlyName": "QN Warden USB Device"}], [volume])
 
 
 def requests(journal):
