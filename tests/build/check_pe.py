@@ -1,9 +1,9 @@
 #!/usr/bin/env python3
 """Checks one built Windows program for what a hardened, self-contained
-executable needs: ASLR and DEP flags, a relocation table where ASLR depends on
-one, imports from Windows' own DLLs only, a manifest that asks for no
-elevation, and a version resource that names the file, its version and its
-maker as the sources do.
+executable needs: ASLR and DEP flags (and on i686 the relocations ASLR needs),
+imports from Windows' own DLLs only, one manifest that asks for no elevation,
+and one version resource that names the file, its version and its maker as
+the sources do.
 
     check_pe.py --objdump OBJDUMP --arch x86_64|i686 PROGRAM.exe
 
@@ -19,117 +19,58 @@ import subprocess
 import sys
 import xml.etree.ElementTree as ElementTree
 
-SKIPPED = 77
-
-IMAGE_DLLCHARACTERISTICS_HIGH_ENTROPY_VA = 0x0020
-IMAGE_DLLCHARACTERISTICS_DYNAMIC_BASE = 0x0040
-IMAGE_DLLCHARACTERISTICS_NX_COMPAT = 0x0100
-IMAGE_FILE_RELOCS_STRIPPED = 0x0001
-RT_VERSION = 16
-RT_MANIFEST = 24
-CREATEPROCESS_MANIFEST_RESOURCE_ID = 1
-
-# Windows' own DLLs, compared ignoring case. The C runtime is the system's
-# msvcrt (or the Universal CRT's API sets); MinGW's own runtime DLLs
-# (libstdc++, libgcc, libwinpthread, libssp) would have to ship beside the
-# program, and the build links them statically.
-SYSTEM_DLLS = [
-    "kernel32.dll", "user32.dll", "gdi32.dll", "advapi32.dll", "shell32.dll", "ole32.dll",
-    "oleaut32.dll", "comctl32.dll", "setupapi.dll", "msvcrt.dll", "api-ms-win-crt-*.dll",
-]
+SOURCE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "src", "res")
+RT_VERSION, RT_MANIFEST = 16, 24
+# Windows' own DLLs, compared ignoring case. MinGW's runtime DLLs would have to
+# ship beside the program, so the build links them statically.
+SYSTEM_DLLS = ["kernel32.dll", "user32.dll", "gdi32.dll", "advapi32.dll", "shell32.dll",
+               "ole32.dll", "oleaut32.dll", "comctl32.dll", "setupapi.dll", "msvcrt.dll",
+               "api-ms-win-crt-*.dll"]
+# DllCharacteristics bits each architecture's program must carry.
+FLAGS = {"DYNAMIC_BASE": 0x40, "NX_COMPAT": 0x100, "HIGH_ENTROPY_VA": 0x20}
+FLAGS_BY_ARCH = {"i686": ["DYNAMIC_BASE", "NX_COMPAT"], "x86_64": list(FLAGS)}
 
 
-def objdump_headers(objdump, program):
-    return subprocess.run([objdump, "-p", program], check=True, capture_output=True,
-                          text=True).stdout
+def number(headers, pattern):
+    match = re.search(pattern, headers, re.MULTILINE)
+    return int(match.group(1), 16) if match else 0
 
 
-def dll_characteristics(headers):
-    match = re.search(r"^DllCharacteristics\s+([0-9a-fA-F]+)", headers, re.MULTILINE)
-    if not match:
-        raise AssertionError("objdump shows no DllCharacteristics")
-    return int(match.group(1), 16)
+def resources(data, wanted_type):
+    """{id: bytes} of every resource of one type, first language of each."""
+    pe = struct.unpack_from("<I", data, 0x3C)[0]
+    if data[:2] != b"MZ" or data[pe:pe + 4] != b"PE\0\0":
+        raise AssertionError("not a PE executable")
+    count, optional_size = struct.unpack_from("<H12xH", data, pe + 6)
+    optional = pe + 24
+    directories = optional + {0x10B: 96, 0x20B: 112}[struct.unpack_from("<H", data, optional)[0]]
+    table = [struct.unpack_from("<IIII", data, optional + optional_size + 40 * i + 8)
+             for i in range(count)]
 
-
-def file_characteristics(headers):
-    match = re.search(r"^Characteristics\s+0x([0-9a-fA-F]+)", headers, re.MULTILINE)
-    if not match:
-        raise AssertionError("objdump shows no file Characteristics")
-    return int(match.group(1), 16)
-
-
-def relocation_directory_size(headers):
-    match = re.search(r"^Entry 5 ([0-9a-fA-F]+) ([0-9a-fA-F]+) Base Relocation Directory",
-                      headers, re.MULTILINE)
-    return int(match.group(2), 16) if match else 0
-
-
-def imported_dlls(headers):
-    return re.findall(r"^\s*DLL Name: (\S+)", headers, re.MULTILINE)
-
-
-def is_system_dll(name):
-    return any(fnmatch.fnmatch(name.lower(), pattern) for pattern in SYSTEM_DLLS)
-
-
-class PeImage:
-    """Just enough of the PE format to find a resource by type and id."""
-
-    def __init__(self, data):
-        self.data = data
-        if data[:2] != b"MZ":
-            raise AssertionError("not an MZ executable")
-        pe = struct.unpack_from("<I", data, 0x3C)[0]
-        if data[pe:pe + 4] != b"PE\0\0":
-            raise AssertionError("no PE signature")
-        sections, optional_size = struct.unpack_from("<H12xH", data, pe + 6)
-        optional = pe + 24
-        magic = struct.unpack_from("<H", data, optional)[0]
-        directories = optional + {0x10B: 96, 0x20B: 112}[magic]
-        self.resource_rva, self.resource_size = struct.unpack_from("<II", data, directories + 16)
-        self.sections = []
-        table = optional + optional_size
-        for index in range(sections):
-            virtual_size, rva, raw_size, raw_offset = struct.unpack_from(
-                "<IIII", data, table + 40 * index + 8)
-            self.sections.append((rva, max(virtual_size, raw_size), raw_offset))
-
-    def offset(self, rva):
-        for start, size, raw in self.sections:
-            if start <= rva < start + size:
+    def offset(rva):
+        for virtual_size, start, raw_size, raw in table:
+            if start <= rva < start + max(virtual_size, raw_size):
                 return raw + rva - start
         raise AssertionError("RVA 0x%x lies in no section" % rva)
 
-    def _entries(self, directory):
-        base = self.offset(self.resource_rva) + directory
-        named, numbered = struct.unpack_from("<HH", self.data, base + 12)
-        for index in range(named + numbered):
-            name, target = struct.unpack_from("<II", self.data, base + 16 + 8 * index)
-            yield name, target
+    rsrc = struct.unpack_from("<I", data, directories + 16)[0]
+    root = offset(rsrc) if rsrc else None
 
-    def resources(self, resource_type):
-        """(id, bytes) of every resource of the type, first language of each."""
-        if self.resource_size == 0:
-            return []
-        found = []
-        for type_id, type_dir in self._entries(0):
-            if type_id != resource_type or not type_dir & 0x80000000:
-                continue
-            for resource_id, name_dir in self._entries(type_dir & 0x7FFFFFFF):
-                language = next(self._entries(name_dir & 0x7FFFFFFF))[1]
-                rva, size = struct.unpack_from(
-                    "<II", self.data, self.offset(self.resource_rva) + language)
-                start = self.offset(rva)
-                found.append((resource_id, self.data[start:start + size]))
-        return found
+    def entries(directory):
+        named, numbered = struct.unpack_from("<HH", data, root + (directory & 0x7FFFFFFF) + 12)
+        return [struct.unpack_from("<II", data, root + (directory & 0x7FFFFFFF) + 16 + 8 * i)
+                for i in range(named + numbered)]
 
-
-SOURCE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "src", "res")
+    found = {}
+    for type_id, ids in entries(0) if root is not None else []:
+        for resource_id, languages in entries(ids) if type_id == wanted_type else []:
+            rva, size = struct.unpack_from("<II", data, root + entries(languages)[0][1])
+            found[resource_id] = data[offset(rva):offset(rva) + size]
+    return found
 
 
 def expected_version_strings():
-    """What Windows should show of the file: the version from version.h and the
-    copyright line the licence text ends with."""
+    """The version from version.h and the copyright line the licence ends with."""
     with open(os.path.join(SOURCE, "version.h")) as file:
         version = re.search(r'KORVANE_VERSION_TEXT "([^"]+)"', file.read()).group(1)
     with open(os.path.join(SOURCE, "license.txt")) as file:
@@ -139,103 +80,53 @@ def expected_version_strings():
             "OriginalFilename": "Korvane_Safe_Eject.exe", "LegalCopyright": copyright_line}
 
 
-def version_nodes(data, start=0, end=None):
-    """The VS_VERSIONINFO tree: (key, value bytes, children) for each node."""
-    end = len(data) if end is None else end
-    nodes = []
-    while start + 6 <= end:
-        length, value_length, is_text = struct.unpack_from("<HHH", data, start)
-        if length == 0:
-            break
-        key_end = start + 6
-        while data[key_end:key_end + 2] != b"\0\0":
-            key_end += 2
-        key = data[start + 6:key_end].decode("utf-16-le")
-        value_start = (key_end + 2 + 3) & ~3
-        value_end = value_start + value_length * (2 if is_text else 1)
-        children = version_nodes(data, (value_end + 3) & ~3, start + length)
-        nodes.append((key, data[value_start:value_end], children))
-        start = (start + length + 3) & ~3
-    return nodes
-
-
-def version_info(data):
-    """(file version, product version, {name: text}) of a version resource."""
-    (key, fixed, children), = version_nodes(data)
-    signature, _, file_ms, file_ls, product_ms, product_ls = struct.unpack_from("<6I", fixed)
-    if key != "VS_VERSION_INFO" or signature != 0xFEEF04BD:
-        raise AssertionError("not a VS_VERSIONINFO resource")
-    strings = {name: text.decode("utf-16-le").rstrip("\0")
-               for block, _, tables in children if block == "StringFileInfo"
-               for _, _, values in tables for name, text, _ in values}
-    as_tuple = lambda ms, ls: (ms >> 16, ms & 0xFFFF, ls >> 16, ls & 0xFFFF)  # noqa: E731
-    return as_tuple(file_ms, file_ls), as_tuple(product_ms, product_ls), strings
-
-
-def version_problems(image):
-    resources = image.resources(RT_VERSION)
-    if [resource_id for resource_id, _ in resources] != [1]:
-        return ["version resources %s, not exactly one with id 1"
-                % [resource_id for resource_id, _ in resources]]
-    file_version, product_version, strings = version_info(resources[0][1])
-    problems = []
-    for name, wanted in expected_version_strings().items():
-        if strings.get(name) != wanted:
-            problems.append("version resource %s is %r, not %r" % (name, strings.get(name), wanted))
-    numbers = tuple(int(part) for part in strings.get("FileVersion", "0").split("."))
-    for name, fixed in (("file", file_version), ("product", product_version)):
-        if fixed != (numbers + (0, 0, 0, 0))[:4]:
-            problems.append("fixed %s version %s disagrees with %r"
-                            % (name, ".".join(map(str, fixed)), strings.get("FileVersion")))
+def version_problems(found):
+    if list(found) != [1]:
+        return ["version resources %s, not exactly one with id 1" % list(found)]
+    data, wanted = found[1], expected_version_strings()
+    # A String node: its key, NUL, padding to 4 bytes, its value, NUL (UTF-16).
+    problems = ["the version resource has no %s %r" % (name, text) for name, text in wanted.items()
+                if not re.search(re.escape(name.encode("utf-16-le")) + b"\0\0(\0\0)?" +
+                                 re.escape(text.encode("utf-16-le")) + b"\0\0", data)]
+    fixed = data.find(struct.pack("<I", 0xFEEF04BD))  # VS_FIXEDFILEINFO
+    numbers = (tuple(int(part) for part in wanted["FileVersion"].split(".")) + (0,) * 4)[:4]
+    versions = struct.unpack_from("<4I", data, fixed + 8) if fixed >= 0 else (0,) * 4
+    for name, ms, ls in (("file", *versions[:2]), ("product", *versions[2:])):
+        if (ms >> 16, ms & 0xFFFF, ls >> 16, ls & 0xFFFF) != numbers:
+            problems.append("fixed %s version disagrees with %s" % (name, wanted["FileVersion"]))
     return problems
 
 
+def manifest_problems(found):
+    if list(found) != [1]:
+        return ["manifest resources %s, not exactly one with id 1" % list(found)]
+    levels = [(element.get("level"), element.get("uiAccess"))
+              for element in ElementTree.fromstring(found[1]).iter()
+              if element.tag.endswith("}requestedExecutionLevel")]
+    return [] if levels == [("asInvoker", "false")] else [
+        "the manifest asks for (level, uiAccess) %s, not asInvoker without UI access" % levels]
+
+
 def check(program, objdump, arch):
-    problems = []
-    headers = objdump_headers(objdump, program)
-
-    flags = dll_characteristics(headers)
-    wanted = {"DYNAMIC_BASE": IMAGE_DLLCHARACTERISTICS_DYNAMIC_BASE,
-              "NX_COMPAT": IMAGE_DLLCHARACTERISTICS_NX_COMPAT}
-    if arch == "x86_64":
-        wanted["HIGH_ENTROPY_VA"] = IMAGE_DLLCHARACTERISTICS_HIGH_ENTROPY_VA
-    for name, bit in wanted.items():
-        if not flags & bit:
-            problems.append("DllCharacteristics 0x%04x lacks %s" % (flags, name))
-
+    headers = subprocess.run([objdump, "-p", program], check=True, capture_output=True,
+                             text=True).stdout
+    flags = number(headers, r"^DllCharacteristics\s+([0-9a-fA-F]+)")
+    problems = ["DllCharacteristics 0x%04x lacks %s" % (flags, name)
+                for name in FLAGS_BY_ARCH[arch] if not flags & FLAGS[name]]
     # Without relocations the loader cannot move a 32-bit image, whatever
     # DYNAMIC_BASE says.
-    if arch == "i686":
-        if file_characteristics(headers) & IMAGE_FILE_RELOCS_STRIPPED:
-            problems.append("the file header says its relocations are stripped")
-        if relocation_directory_size(headers) == 0:
-            problems.append("no base relocation directory")
-
-    dlls = imported_dlls(headers)
+    if arch == "i686" and (number(headers, r"^Characteristics\s+0x([0-9a-fA-F]+)") & 1 or
+                           not number(headers, r"^Entry 5 \S+ ([0-9a-fA-F]+) Base Relocation")):
+        problems.append("relocations stripped or no base relocation directory")
+    dlls = re.findall(r"^\s*DLL Name: (\S+)", headers, re.MULTILINE)
+    problems += ["imports %s, which is not one of Windows' own DLLs" % dll for dll in dlls
+                 if not any(fnmatch.fnmatch(dll.lower(), known) for known in SYSTEM_DLLS)]
     if not dlls:
         problems.append("objdump lists no imported DLL at all")
-    for dll in dlls:
-        if not is_system_dll(dll):
-            problems.append("imports %s, which is not one of Windows' own DLLs" % dll)
-
     with open(program, "rb") as file:
-        image = PeImage(file.read())
-    manifests = image.resources(RT_MANIFEST)
-    if [resource_id for resource_id, _ in manifests] != [CREATEPROCESS_MANIFEST_RESOURCE_ID]:
-        problems.append("manifest resources %s, not exactly one with id 1"
-                        % [resource_id for resource_id, _ in manifests])
-    for _, manifest in manifests:
-        levels = [element for element in ElementTree.fromstring(manifest).iter()
-                  if element.tag.endswith("}requestedExecutionLevel")]
-        if len(levels) != 1:
-            problems.append("the manifest has %d requestedExecutionLevel elements" % len(levels))
-        for level in levels:
-            if level.get("level") != "asInvoker" or level.get("uiAccess") != "false":
-                problems.append("the manifest asks for level=%r uiAccess=%r"
-                                % (level.get("level"), level.get("uiAccess")))
-
-    problems += version_problems(image)
-
+        data = file.read()
+    problems += manifest_problems(resources(data, RT_MANIFEST))
+    problems += version_problems(resources(data, RT_VERSION))
     print("%s (%s): DllCharacteristics 0x%04x, imports %s"
           % (program, arch, flags, ", ".join(dlls)))
     return problems
@@ -244,18 +135,13 @@ def check(program, objdump, arch):
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--objdump", required=True)
-    parser.add_argument("--arch", required=True, choices=["x86_64", "i686"])
+    parser.add_argument("--arch", required=True, choices=list(FLAGS_BY_ARCH))
     parser.add_argument("program")
     arguments = parser.parse_args()
-
-    if not os.path.isfile(arguments.program):
-        print("SKIPPED: %s is not built (scripts/build.sh %s builds it)"
+    if not os.path.isfile(arguments.program) or arguments.objdump.endswith("NOTFOUND"):
+        print("SKIPPED: %s or its objdump is missing (scripts/build.sh %s builds it)"
               % (arguments.program, arguments.arch))
-        return SKIPPED
-    if not arguments.objdump or arguments.objdump.endswith("NOTFOUND"):
-        print("SKIPPED: no objdump for %s" % arguments.arch)
-        return SKIPPED
-
+        return 77
     problems = check(arguments.program, arguments.objdump, arguments.arch)
     for problem in problems:
         print("FAILED: " + problem)

@@ -5,6 +5,7 @@ The suites run inside scripts/ctest-in-display.sh: a private Xvfb display, the
 tree's Wine prefix and a warm wineserver are already there.
 """
 import os
+import re
 import shutil
 import subprocess
 import tempfile
@@ -14,7 +15,6 @@ import unittest
 BUILD = os.environ.get("KORVANE_BUILD_DIR",
                        os.path.join(os.path.dirname(__file__), "..", "..", "build", "x86_64"))
 SIM_PROGRAM = os.path.join(BUILD, "src", "Korvane_Safe_Eject_sim.exe")
-REAL_PROGRAM = os.path.join(BUILD, "src", "Korvane_Safe_Eject.exe")
 SIM_CONTROL = os.path.join(BUILD, "tests", "e2e", "sim_control.exe")
 COMPANION = os.path.join(BUILD, "tests", "e2e", "Warden.exe")
 MAIN_CAPTION = "Korvane Vuru DIZ Azova v1.43"
@@ -66,10 +66,7 @@ def geometry(window):
 
 def click(x, y, button=1, repeat=1):
     xdotool("mousemove", "--sync", str(x), str(y))
-    if repeat == 1:
-        xdotool("click", str(button))
-    else:
-        xdotool("click", "--repeat", str(repeat), "--delay", "80", str(button))
+    xdotool("click", "--repeat", str(repeat), "--delay", "80", str(button))
 
 
 def key(window, *names):
@@ -79,17 +76,12 @@ def key(window, *names):
         xdotool("key", name)
 
 
-def menu_item(window, menu_x, item):
-    """Chooses an item (1-based) of the main window's menu bar menu that starts
-    `menu_x` pixels into the window, with the mouse."""
-    x, y, _, _ = geometry(window)
-    click(x + menu_x, y + 30)
-    time.sleep(0.4)
-    click(x + menu_x + 35, y + 30 + 19 * item)
-
-
 def options_item(window, item):
-    menu_item(window, 25, item)
+    """Chooses an item (1-based) of the Options menu with the mouse."""
+    x, y, _, _ = geometry(window)
+    click(x + 25, y + 30)
+    time.sleep(0.4)
+    click(x + 60, y + 30 + 19 * item)
 
 
 def screenshot(path, crop=None):
@@ -152,9 +144,6 @@ class SimControl:
         finally:
             os.unlink(file.name)
 
-    def unplug(self, disk_number):
-        return self._call("unplug", str(disk_number)) == 0
-
     def journal(self):
         """The machine's journal, one call a line."""
         with tempfile.TemporaryDirectory() as folder:
@@ -167,18 +156,8 @@ class SimControl:
 
 def wine_processes(exe_name):
     """Linux pids of the Wine processes running the executable of that name."""
-    result = run("pgrep", "-f", exe_name, check=False)
-    pids = []
-    for pid in result.stdout.split():
-        try:
-            with open("/proc/%s/cmdline" % pid, "rb") as file:
-                arguments = file.read().split(b"\0")
-        except OSError:
-            continue
-        if any(os.path.basename(a.replace(b"\\", b"/")).decode("latin-1") == exe_name
-               for a in arguments):
-            pids.append(int(pid))
-    return pids
+    pattern = r"[/\\]%s( |$)" % re.escape(exe_name)
+    return [int(pid) for pid in run("pgrep", "-f", pattern, check=False).stdout.split()]
 
 
 class ProgramTestCase(unittest.TestCase):

@@ -21,16 +21,11 @@ def machine_file(folder, disks, volumes):
 
 
 def warden_machine(folder, locked):
+    # The companion holds the volume open: while it runs, Windows refuses the removal.
     volume = {"guidPath": "\\\\?\\Volume{33333333-0000-0000-0000-000000000003}\\",
-              "mountPaths": ["G:\\"], "diskNumber": 3,
-              "totalBytes": 8 * 2**30, "freeBytes": 5 * 2**30,
-              # The companion holds the volume open: while it runs, Windows
-              # refuses the removal.
-              "heldBy": "Warden.exe"}
-    if locked:
-        volume.update(label=None, freeSpaceFails=True)
-    else:
-        volume["label"] = "VAULT"
+              "mountPaths": ["G:\\"], "diskNumber": 3, "totalBytes": 8 * 2**30,
+              "freeBytes": 5 * 2**30, "heldBy": "Warden.exe",
+              "label": None if locked else "VAULT", "freeSpaceFails": locked}
     return machine_file(folder, [{"devInst": "0x1301", "parent": "0x1300", "diskNumber": 3,
                                   "friendlyName": "QN Warden USB Device"}], [volume])
 

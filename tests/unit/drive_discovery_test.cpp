@@ -15,13 +15,15 @@ namespace {
 
 constexpr ULONGLONG kMB = 1024 * 1024;
 
-SimVolume Volume(DWORD disk, const char* mount, const char* label, ULONGLONG freeMB,
-                 ULONGLONG totalMB) {
+SimVolume Volume(DWORD disk, const char* mount, const char* label, ULONGLONG freeMB = 1,
+                 ULONGLONG totalMB = 2) {
     SimVolume volume = MakeVolume(disk, mount, std::string(label));
     volume.freeBytes = freeMB * kMB;
     volume.totalBytes = totalMB * kMB;
     return volume;
 }
+
+constexpr auto Usb = MakeUsbDisk;
 
 SimDisk InternalDisk(DWORD number) {
     SimDisk disk = MakeUsbDisk(number, "WDC WD10EZEX-00BN5A0");
@@ -50,10 +52,9 @@ protected:
 };
 
 TEST_F(DriveDiscovery, ListsUsbDisksNewestFirstAndMapsRowsToEntries) {
-    Build({InternalDisk(0), MakeUsbDisk(1, "Stick A"), MakeUsbDisk(2, "Stick B"),
-           MakeUsbDisk(3, "Stick C")},
-          {Volume(0, "C:\\", "SYSTEM", 1000, 2000), Volume(1, "E:\\", "A", 1, 2),
-           Volume(2, "F:\\", "B", 1, 2), Volume(3, "G:\\", "C", 1, 2)});
+    Build({InternalDisk(0), Usb(1, "Stick A"), Usb(2, "Stick B"), Usb(3, "Stick C")},
+          {Volume(0, "C:\\", "SYSTEM", 1000, 2000), Volume(1, "E:\\", "A"), Volume(2, "F:\\", "B"),
+           Volume(3, "G:\\", "C")});
     host.list.m_chosenIndex = 1;  // a choice from before goes
     EXPECT_EQ(Refresh(), 0);
 
@@ -72,7 +73,7 @@ TEST_F(DriveDiscovery, ListsUsbDisksNewestFirstAndMapsRowsToEntries) {
 }
 
 TEST_F(DriveDiscovery, UnavailableDeviceSetLeavesListEmptyAndTimerAlone) {
-    Build({MakeUsbDisk(1, "Stick")}, {});
+    Build({Usb(1, "Stick")}, {});
     machine->Faults().FailAlways("SetupDiGetClassDevsA");
     host.list.AddItem("stale", nullptr);
     host.list.m_chosenIndex = 0;
@@ -87,13 +88,12 @@ TEST_F(DriveDiscovery, UnavailableDeviceSetLeavesListEmptyAndTimerAlone) {
 // any drive's label stays unreadable; once all read, the timer stops, and a
 // timer never started is never stopped.
 TEST_F(DriveDiscovery, UnreadableLabelRunsTheRetryTimerUntilItReads) {
-    SimVolume locked = Volume(1, "E:\\", "", 1, 2);
+    SimVolume locked = Volume(1, "E:\\", "");
     locked.label.reset();
-    Build({MakeUsbDisk(2, "Other")}, {Volume(2, "F:\\", "DATA", 1, 2)});
+    Build({Usb(2, "Other")}, {Volume(2, "F:\\", "DATA")});
     Refresh();
     EXPECT_TRUE(system.calls.empty());
-    Build({MakeUsbDisk(1, "Stick"), MakeUsbDisk(2, "Other")},
-          {locked, Volume(2, "F:\\", "DATA", 1, 2)});
+    Build({Usb(1, "Stick"), Usb(2, "Other")}, {locked, Volume(2, "F:\\", "DATA")});
     Refresh();
     Refresh();
     EXPECT_EQ(host.table.m_driveTexts[0],
@@ -101,104 +101,86 @@ TEST_F(DriveDiscovery, UnreadableLabelRunsTheRetryTimerUntilItReads) {
     EXPECT_EQ(system.calls,
               (std::vector<std::string>{"SetTimer(1,3000,null)", "SetTimer(1,3000,null)"}));
     machine->Unplug(1);
-    machine->PlugIn(MakeUsbDisk(1, "Stick"), {Volume(1, "E:\\", "DATA", 1, 2)});
+    machine->PlugIn(Usb(1, "Stick"), {Volume(1, "E:\\", "DATA")});
     system.calls.clear();
     Refresh();
     EXPECT_EQ(system.calls, std::vector<std::string>{"KillTimer(1)"});
+}
+
+std::string Bare(const std::string& name) {
+    return "(?:) Not Formatted\n" + name;
 }
 
 // What is listed for machines that are odd or fail at some step: each disk
 // concerned is skipped, listed without its volume, or listed with a
 // substitute text; the others stay.
 TEST_F(DriveDiscovery, OddAndFailingMachines) {
-    SimDisk lowercase = MakeUsbDisk(1, "Odd"), noInterface = MakeUsbDisk(2, "Broken"),
-            unopenable = MakeUsbDisk(2, "Unopenable"), brokenNode = MakeUsbDisk(3, "Broken node"),
-            unnamed = MakeUsbDisk(1, ""), unnumbered = MakeUsbDisk(0, "Unnumbered");
+    SimDisk lowercase = Usb(1, "Odd"), noInterface = Usb(2, "Broken"),
+            unopenable = Usb(2, "Unopenable"), brokenNode = Usb(3, "Broken node"),
+            unnamed = Usb(1, ""), unnumbered = Usb(0, "Unnumbered"), gone = Usb(5, "Gone");
     lowercase.enumerator = "usbstor";  // differs from USBSTOR in case only: not USB
     noInterface.hasInterface = false;
     unopenable.openable = false;
     brokenNode.devInst = 0;
     unnamed.friendlyName.reset();
-    unnumbered.deviceNumberReadable = false;  // disk 0 holds a volume below
-    SimVolume noOpen = Volume(1, "E:\\", "NOOPEN", 1, 2), spanned = Volume(1, "F:\\", "SPAN", 1, 2),
-              noFree = Volume(1, "E:\\", "DATA", 1, 2), longest = Volume(1, "E:\\", "", 1, 2);
+    unnumbered.deviceNumberReadable = false;   // disk 0 holds a volume below
+    gone.present = gone.hasInterface = false;  // remembered by Windows, never looked at
+    SimVolume noOpen = Volume(1, "E:\\", "NOOPEN"), spanned = Volume(1, "F:\\", "SPAN"),
+              noFree = Volume(1, "E:\\", "DATA"), longest = Volume(1, "E:\\", ""),
+              noExtents = Volume(0, "E:\\", "LOST");
     noOpen.openable = false;
     spanned.extentCount = 2;
     noFree.freeSpaceFails = true;
-    longest.label = std::string(32, 'L');                   // NTFS's longest, 33 bytes with its NUL
-    SimVolume manyPaths = Volume(1, "E:\\", "DATA", 1, 2);  // more than one buffer holds
+    longest.label = std::string(32, 'L');             // NTFS's longest, 33 bytes with its NUL
+    noExtents.diskNumber.reset();                     // on no disk known, not on disk 0
+    SimVolume manyPaths = Volume(1, "E:\\", "DATA");  // more than one buffer holds
     for (int i = 0; i < 20; ++i)
         manyPaths.mountPaths.push_back("C:\\mnt\\long-folder-name-" + std::to_string(i) + "\\");
-    const std::string placeholder = "No removal disks found.", longName(10000, 'N');
+    const std::string longName(10000, 'N');
     struct Case {
         std::vector<SimDisk> disks;
         std::vector<SimVolume> volumes;
-        const char* failing;  // fails on its Nth call
-        int call;
         std::vector<std::string> texts;
+        const char* failing = "";  // fails on its Nth call
+        int call = 0;
     };
     for (const Case& c : std::initializer_list<Case>{
-             {{InternalDisk(0), lowercase}, {Volume(0, "C:\\", "SYS", 1, 2)}, "", 0, {placeholder}},
-             {{MakeUsbDisk(1, "Bare"), MakeUsbDisk(2, "Split")},
-              {Volume(2, "F:\\", "FIRST", 1, 2), Volume(2, "G:\\", "SECOND", 3, 4)},
-              "",
-              0,
-              {"(?:) Not Formatted\nBare", "(F:) FIRST\nSplit  [1MB/2MB Free]"}},
+             {{InternalDisk(0), lowercase},
+              {Volume(0, "C:\\", "SYS")},
+              {"No removal disks found."}},
+             {{Usb(1, "Bare"), Usb(2, "Split")},
+              {Volume(2, "F:\\", "FIRST"), Volume(2, "G:\\", "SECOND", 3, 4)},
+              {Bare("Bare"), "(F:) FIRST\nSplit  [1MB/2MB Free]"}},
              // A member without a disk interface ends the enumeration.
-             {{MakeUsbDisk(1, "Before"), noInterface, MakeUsbDisk(3, "After")},
-              {},
-              "",
-              0,
-              {"(?:) Not Formatted\nBefore"}},
-             {{MakeUsbDisk(1, "Kept"), unopenable, brokenNode},
-              {},
-              "",
-              0,
-              {"(?:) Not Formatted\nKept"}},
+             {{Usb(1, "Before"), noInterface, Usb(3, "After")}, {}, {Bare("Before")}},
+             {{Usb(1, "Kept"), unopenable, brokenNode}, {}, {Bare("Kept")}},
              // The second disk's detail size query answers no size.
-             {{MakeUsbDisk(1, "Kept"), MakeUsbDisk(4, "No detail")},
+             {{Usb(1, "Kept"), Usb(4, "No detail")},
               {},
+              {Bare("Kept")},
               "SetupDiGetDeviceInterfaceDetailA",
-              3,
-              {"(?:) Not Formatted\nKept"}},
-             {{MakeUsbDisk(1, "Kept"), MakeUsbDisk(5, "No heap")},
-              {},
-              "HeapAlloc",
-              2,
-              {"(?:) Not Formatted\nKept"}},
-             {{MakeUsbDisk(1, "Stick")},
+              3},
+             {{Usb(1, "Kept"), Usb(5, "No heap")}, {}, {Bare("Kept")}, "HeapAlloc", 2},
+             {{Usb(1, "Stick")},
               {noOpen, spanned, Volume(1, "G:\\", "GOOD", 5, 6)},
-              "",
-              0,
               {"(G:) GOOD\nStick  [5MB/6MB Free]"}},
-             {{MakeUsbDisk(1, "Stick")},
-              {Volume(1, "E:\\", "DATA", 1, 2)},
+             {{Usb(1, "Stick")},
+              {Volume(1, "E:\\", "DATA")},
+              {Bare("Stick")},
               "FindFirstVolumeA",
-              1,
-              {"(?:) Not Formatted\nStick"}},
+              1},
              // Values the platform may leave undefined are never shown or matched.
              {{unnamed, unnumbered},
-              {noFree, Volume(0, "F:\\", "NOT MINE", 1, 2)},
-              "",
-              0,
-              {"(E:) DATA\nUSB Mass Storage Device  [-]", "(?:) Not Formatted\nUnnumbered"}},
-             {{MakeUsbDisk(1, "Long")},
+              {noFree, Volume(0, "F:\\", "NOT MINE")},
+              {"(E:) DATA\nUSB Mass Storage Device  [-]", Bare("Unnumbered")}},
+             {{gone, Usb(0, "Stick")}, {noExtents}, {Bare("Stick")}},
+             {{Usb(1, "Long")},
               {longest},
-              "",
-              0,
               {"(E:) " + std::string(32, 'L') + "\nLong  [1MB/2MB Free]"}},
              // "C:\mnt\stick\" makes the device path "\\.\C:mnt\stick\", which
              // names no device: the volume is passed over.
-             {{MakeUsbDisk(1, "Stick")},
-              {Volume(1, "C:\\mnt\\stick\\", "DATA", 1, 2)},
-              "",
-              0,
-              {"(?:) Not Formatted\nStick"}},
-             {{MakeUsbDisk(1, longName)},
-              {manyPaths},
-              "",
-              0,
-              {"(E:) DATA\n" + longName + "  [1MB/2MB Free]"}},
+             {{Usb(1, "Stick")}, {Volume(1, "C:\\mnt\\stick\\", "DATA")}, {Bare("Stick")}},
+             {{Usb(1, longName)}, {manyPaths}, {"(E:) DATA\n" + longName + "  [1MB/2MB Free]"}},
          }) {
         Build(c.disks, c.volumes);
         if (c.call > 0) machine->Faults().FailOnCall(c.failing, c.call);
@@ -213,32 +195,19 @@ TEST_F(DriveDiscovery, OddAndFailingMachines) {
     }
 }
 
-// A volume whose extents cannot be read lies on no disk known, not on disk 0;
-// a disk Windows remembers but that is gone is never looked at.
-TEST_F(DriveDiscovery, UnknownExtentsAndAbsentDisksAreTiedToNothing) {
-    SimVolume noExtents = Volume(0, "E:\\", "LOST", 1, 2);
-    noExtents.diskNumber.reset();
-    SimDisk gone = MakeUsbDisk(5, "Gone");
-    gone.present = false;
-    gone.hasInterface = false;
-    Build({gone, MakeUsbDisk(0, "Stick")}, {noExtents});
-    Refresh();
-    EXPECT_EQ(host.table.m_driveTexts, std::vector<std::string>{"(?:) Not Formatted\nStick"});
-}
-
 TEST_F(DriveDiscovery, HorizontalExtentFollowsTheLastEntry) {
     // (name + "1MB/2MB Free" + 14) * 5 pixels once that is over 280, else 260.
     for (const auto& [nameLength, extent] : {std::pair<size_t, int>{30, 260}, {31, 285}}) {
-        Build({MakeUsbDisk(1, std::string(nameLength, 'x'))}, {Volume(1, "E:\\", "A", 1, 2)});
+        Build({Usb(1, std::string(nameLength, 'x'))}, {Volume(1, "E:\\", "A")});
         Refresh();
         EXPECT_EQ(host.list.GetHorizontalExtent(), extent) << nameLength;
     }
-    Build({MakeUsbDisk(1, std::string(100, 'x')), MakeUsbDisk(2, "Short")},
-          {Volume(1, "E:\\", "A", 1, 2), Volume(2, "F:\\", "B", 1, 2)});
+    Build({Usb(1, std::string(100, 'x')), Usb(2, "Short")},
+          {Volume(1, "E:\\", "A"), Volume(2, "F:\\", "B")});
     Refresh();
     EXPECT_EQ(host.list.GetHorizontalExtent(), 260);  // (5 + 12 + 14) * 5 = 155
-    Build({MakeUsbDisk(2, "Short"), MakeUsbDisk(1, std::string(100, 'x'))},
-          {Volume(1, "E:\\", "A", 1, 2), Volume(2, "F:\\", "B", 1, 2)});
+    Build({Usb(2, "Short"), Usb(1, std::string(100, 'x'))},
+          {Volume(1, "E:\\", "A"), Volume(2, "F:\\", "B")});
     Refresh();
     EXPECT_EQ(host.list.GetHorizontalExtent(), (100 + 12 + 14) * 5);
     Build({InternalDisk(0)}, {});  // the placeholder scrolls nowhere

@@ -1,6 +1,6 @@
-// Ejecting the chosen drive: which device is asked for, with which call, what
-// the Warden rule does, and what never happens (a request for an unknown node,
-// a read outside the table).
+// Ejecting the chosen drive: which device is asked for, with which call and
+// arguments, what the Warden rule does, and what never happens (a request for
+// an unknown node, a read outside the table).
 #include <functional>
 
 #include "eject/eject_request.h"
@@ -10,43 +10,17 @@
 
 namespace {
 
-constexpr ULONGLONG kMB = 1024 * 1024;
-
-SimVolume VolumeOn(DWORD disk, const char* mount, std::optional<std::string> label,
-                   bool freeSpaceFails = false) {
-    SimVolume volume = MakeVolume(disk, mount, std::move(label));
-    volume.totalBytes = 2000 * kMB;
-    volume.freeBytes = 1000 * kMB;
-    volume.freeSpaceFails = freeSpaceFails;
-    return volume;
-}
-
-std::string JournalHex(DWORD value) {
-    char text[16];
-    std::snprintf(text, sizeof(text), "0x%lX", static_cast<unsigned long>(value));
-    return text;
-}
-
 class EjectTest : public MainWindowTest {
 protected:
     void Choose(int row) { List().m_chosenIndex = row; }
     void Eject() { Command(IDC_DRIVE_LIST, LBN_DBLCLK); }
+    // "function(arguments) -> result" of each configuration-manager call.
     std::vector<std::string> ConfigManagerCalls() const {
         std::vector<std::string> calls;
         for (const JournalEntry& entry : machine->Journal()) {
-            if (entry.function.rfind("CM_", 0) == 0) {
-                calls.push_back(entry.function + "(" + entry.arguments + ")");
-            }
+            if (entry.function.rfind("CM_", 0) == 0) calls.push_back(ToString(entry));
         }
         return calls;
-    }
-    void UseWarden(std::optional<std::string> label, bool freeSpaceFails) {
-        SimDisk warden = MakeUsbDisk(3, "QN Warden USB Device");
-        CreateWindowOn(
-            MachineOf({warden}, {VolumeOn(3, "G:\\", std::move(label), freeSpaceFails)}));
-        system.processes = {
-            {40, "Warden.exe"}, {41, "warden.exe"}, {42, "Warden.exe"}, {43, "explorer.exe"}};
-        Choose(0);
     }
 };
 
@@ -56,158 +30,126 @@ TEST_F(EjectTest, RowsMapToDrivesNewestFirst) {
             {MakeUsbDisk(1, "First"), MakeUsbDisk(2, "Second"), MakeUsbDisk(3, "Third")}, {}));
         Choose(row);
         Eject();
-        const std::vector<std::string> calls = ConfigManagerCalls();
-        ASSERT_EQ(calls.size(), 3u) << machine->JournalText();
-        EXPECT_EQ(calls[0],
-                  "CM_Get_Parent(out, " + JournalHex(MakeUsbDisk(ejected, "").devInst) + ", 0x0)");
-        EXPECT_EQ(calls[2].rfind(
-                      "CM_Request_Device_EjectA(" + JournalHex(MakeUsbDisk(ejected, "").parent), 0),
-                  0u)
-            << calls[2];
+        const std::string node = std::to_string(ejected + 1) + "01";
+        ASSERT_FALSE(ConfigManagerCalls().empty());
+        EXPECT_EQ(ConfigManagerCalls()[0].rfind("CM_Get_Parent(out, 0x" + node, 0), 0u) << row;
         for (DWORD disk : {1, 2, 3}) EXPECT_EQ(machine->HasDisk(disk), disk != ejected) << row;
         EXPECT_EQ(dialog->m_driveTexts.size(), 2u);
         EXPECT_EQ(List().m_chosenIndex, -1);
     }
 }
 
-TEST_F(EjectTest, EjectRequestHasTheArgumentsOfASilentRequest) {
-    CreateWindowOn(MachineOf({MakeUsbDisk(1, "Stick")}, {}));
-    Choose(0);
-    Eject();
-    const std::vector<std::string> calls = ConfigManagerCalls();
-    ASSERT_EQ(calls.size(), 3u);
-    EXPECT_EQ(calls[1].find("CM_Get_DevNode_Status(out, out, "), 0u) << calls[1];
-    // No veto type, no veto name, length 0, flags 0: any notice is the system's own.
-    EXPECT_NE(calls[2].find(", NULL, NULL, 0, 0x0)"), std::string::npos) << calls[2];
-}
-
-TEST_F(EjectTest, ParentWithoutRemovableBitIsQueriedAndRemoved) {
-    SimDisk disk = MakeUsbDisk(1, "Card reader");
-    disk.parentStatus = DN_STARTED | DN_DRIVER_LOADED;
-    CreateWindowOn(MachineOf({disk}, {}));
-    Choose(0);
-    Eject();
-    const std::vector<std::string> calls = ConfigManagerCalls();
-    ASSERT_EQ(calls.size(), 3u);
-    EXPECT_EQ(calls[2].rfind("CM_Query_And_Remove_SubTreeA(", 0), 0u) << calls[2];
-    EXPECT_FALSE(machine->HasDisk(1));
-}
-
-TEST_F(EjectTest, FailedStatusQuerySelectsQueryAndRemove) {
-    SimDisk disk = MakeUsbDisk(1, "Stick");
-    disk.parentStatusFails = true;
-    CreateWindowOn(MachineOf({disk}, {}));
-    Choose(0);
-    Eject();
-    EXPECT_EQ(machine->CountCalls("CM_Query_And_Remove_SubTreeA"), 1u);
-    EXPECT_EQ(machine->CountCalls("CM_Request_Device_EjectA"), 0u);
-}
-
-TEST_F(EjectTest, RefusedRequestRebuildsTheListWithTheDriveStillThere) {
-    SimDisk disk = MakeUsbDisk(1, "Busy");
-    disk.eject = EjectBehaviour::Vetoed;
-    CreateWindowOn(MachineOf({disk}, {}));
-    Choose(0);
-    const size_t before = Refreshes();
-    Eject();
-    EXPECT_EQ(Refreshes() - before, 1u);
-    EXPECT_EQ(dialog->m_driveTexts, std::vector<std::string>{"(?:) Not Formatted\nBusy"});
-    EXPECT_EQ(List().m_chosenIndex, -1);  // the choice was used up
-    EXPECT_TRUE(system.messageBoxes.empty());
-}
-
-TEST_F(EjectTest, ActiveWardenDriveIsOnlyWarnedAbout) {
-    UseWarden("VAULT", false);
-    const size_t before = Refreshes();
-    Eject();
-    EXPECT_EQ(system.messageBoxes,
-              std::vector<std::string>{
-                  "QN Warden Drive currently active!|You must choose \"Lock\" or \"Lock and "
-                  "exit\" in the Warden Application before you can eject this drive.|0x30"});
-    EXPECT_TRUE(ConfigManagerCalls().empty());
-    EXPECT_TRUE(system.terminated.empty());
-    EXPECT_EQ(Refreshes(), before);
-    EXPECT_EQ(List().m_chosenIndex, 0);
-}
-
-TEST_F(EjectTest, LockedWardenDriveEndsTheCompanionPausesAndEjects) {
-    UseWarden(std::nullopt, true);  // locked: no label, no free space ("[-]")
-    Eject();
-    EXPECT_EQ(system.terminated, (std::vector<DWORD>{40, 42}));
-    EXPECT_EQ(system.sleeps, std::vector<DWORD>{1000});
-    EXPECT_EQ(system.openHandles, 0);
-    EXPECT_EQ(machine->CountCalls("CM_Request_Device_EjectA"), 1u);
-    EXPECT_TRUE(system.messageBoxes.empty());
-}
-
-TEST_F(EjectTest, WardenWithoutVolumeIsAnOrdinaryDrive) {
-    CreateWindowOn(MachineOf({MakeUsbDisk(3, "QN Warden USB Device")}, {}));
-    system.processes = {{40, "Warden.exe"}};
-    system.calls.clear();
-    Choose(0);
-    Eject();
-    EXPECT_EQ(system.CountCalls("CreateToolhelp32Snapshot"), 0u);
-    EXPECT_EQ(machine->CountCalls("CM_Request_Device_EjectA"), 1u);
-}
-
-TEST_F(EjectTest, AnyDriveWhoseTextCarriesTheWardenMarkIsHeldToTheRule) {
-    CreateWindowOn(MachineOf({MakeUsbDisk(1, "Other make")},
-                             {VolumeOn(1, "E:\\", std::string("Korvane Warden X"))}));
-    Choose(0);
-    Eject();
-    EXPECT_EQ(system.messageBoxes.size(), 1u);
-    EXPECT_TRUE(ConfigManagerCalls().empty());
-}
-
-TEST_F(EjectTest, PlaceholderRowOnlyClearsTheChoice) {
-    CreateWindowOn(MachineOf({}, {}));
-    List().SetCurSel(0);
-    Choose(0);
-    const size_t before = Refreshes();
-    Eject();
-    EXPECT_EQ(List().m_chosenIndex, -1);
-    EXPECT_EQ(List().GetCurSel(), LB_ERR);
-    EXPECT_TRUE(ConfigManagerCalls().empty());
-    EXPECT_EQ(Refreshes(), before);
-}
-
-TEST_F(EjectTest, NoChosenRowDoesNothing) {
-    const size_t before = machine->Journal().size();
-    Eject();
-    EXPECT_EQ(machine->Journal().size(), before);
-}
-
-TEST_F(EjectTest, RowOutsideTheTableReadsNothingAndEjectsNothing) {
-    machine->Faults().FailAlways("SetupDiGetClassDevsA");
-    Send(WM_TIMER, 1);  // the table is now empty
-    ASSERT_TRUE(dialog->m_driveDevInsts.empty());
-    for (int row : {0, 3, 1000, -2}) {
-        Choose(row);
+// The parent's state picks the request; no veto type, no veto name, length 0
+// and flags 0 leave any notice to the system; a refusal leaves the drive listed.
+TEST_F(EjectTest, RequestFollowsTheParentAndLetsTheSystemSpeak) {
+    const std::string parent = "CM_Get_Parent(out, 0x201, 0x0) -> CR_SUCCESS, parent 0x200",
+                      status = "CM_Get_DevNode_Status(out, out, 0x200, 0x0) -> ",
+                      eject = "CM_Request_Device_EjectA(0x200, NULL, NULL, 0, 0x0) -> ",
+                      remove = "CM_Query_And_Remove_SubTreeA(0x200, NULL, NULL, 0, 0x0) -> ";
+    const struct {
+        std::function<void(SimDisk&)> make;
+        std::vector<std::string> calls;
+    } cases[] = {
+        {[](SimDisk&) {}, {parent, status + "CR_SUCCESS", eject + "CR_SUCCESS, system notice"}},
+        {[](SimDisk& d) { d.parentStatus = DN_STARTED | DN_DRIVER_LOADED; },
+         {parent, status + "CR_SUCCESS", remove + "CR_SUCCESS, system notice"}},
+        {[](SimDisk& d) { d.parentStatusFails = true; },
+         {parent, status + "CR_FAILURE", remove + "CR_SUCCESS, system notice"}},
+        {[](SimDisk& d) { d.eject = EjectBehaviour::Vetoed; },
+         {parent, status + "CR_SUCCESS", eject + "CR_REMOVE_VETOED, system notice"}},
+        {[](SimDisk& d) { d.parentLookupFails = true; },
+         {"CM_Get_Parent(out, 0x201, 0x0) -> CR_NO_SUCH_DEVNODE"}},
+    };
+    for (const auto& [make, calls] : cases) {
+        SimDisk disk = MakeUsbDisk(1, "Stick");
+        make(disk);
+        CreateWindowOn(MachineOf({disk}, {}));
+        Choose(0);
+        const size_t before = Refreshes();
         Eject();
-        EXPECT_TRUE(ConfigManagerCalls().empty()) << row;
-        EXPECT_EQ(List().m_chosenIndex, -1) << row;
+        EXPECT_EQ(ConfigManagerCalls(), calls);
+        const bool stays = calls.back().find("CR_SUCCESS") == std::string::npos;
+        EXPECT_EQ(machine->HasDisk(1), stays);
+        EXPECT_GE(Refreshes() - before, 1u) << "the list is rebuilt";
+        EXPECT_EQ(dialog->m_driveTexts[0],
+                  stays ? "(?:) Not Formatted\nStick" : "No removal disks found.");
+        EXPECT_EQ(List().m_chosenIndex, -1);  // the choice was used up
+        EXPECT_TRUE(system.messageBoxes.empty());
     }
 }
 
-TEST_F(EjectTest, FailedParentLookupSendsNoRequest) {
-    SimDisk disk = MakeUsbDisk(1, "Orphan");
-    disk.parentLookupFails = true;
-    CreateWindowOn(MachineOf({disk}, {}));
-    Choose(0);
-    const size_t before = Refreshes();
-    Eject();
-    EXPECT_EQ(ConfigManagerCalls().size(), 1u);  // CM_Get_Parent alone
-    EXPECT_EQ(Refreshes() - before, 1u);
-    EXPECT_TRUE(machine->HasDisk(1));
+// The locked Warden drive goes once its companion, which holds the volume,
+// has ended; an active one, or any drive whose text carries the Warden mark,
+// is only warned about; a Warden without a volume is an ordinary drive.
+TEST_F(EjectTest, WardenRule) {
+    const std::string warning =
+        "QN Warden Drive currently active!|You must choose \"Lock\" or \"Lock and exit\" in the "
+        "Warden Application before you can eject this drive.|0x30";
+    const struct {
+        const char* name;
+        std::optional<std::string> label;  // no volume when "-"
+        bool locked;
+        std::vector<DWORD> ended;
+        bool warned;
+    } cases[] = {
+        {"QN Warden USB Device", std::nullopt, true, {40, 42}, false},
+        {"QN Warden USB Device", "VAULT", false, {}, true},
+        {"Other make", "Korvane Warden X", false, {}, true},
+        {"QN Warden USB Device", "-", false, {}, false},
+    };
+    for (const auto& [name, label, locked, ended, warned] : cases) {
+        std::vector<SimVolume> volumes;
+        if (label != "-") {
+            volumes.push_back(MakeVolume(3, "G:\\", label));
+            volumes[0].totalBytes = volumes[0].freeBytes = 1u << 30;
+            volumes[0].freeSpaceFails = locked;
+            volumes[0].heldBy = "Warden.exe";
+        }
+        CreateWindowOn(MachineOf({MakeUsbDisk(3, name)}, volumes));
+        system.processes = {{40, "Warden.exe"}, {42, "Warden.exe"}, {43, "explorer.exe"}};
+        system.sleeps.clear();
+        Choose(0);
+        const size_t before = Refreshes();
+        Eject();
+        EXPECT_EQ(system.messageBoxes, warned ? std::vector{warning} : std::vector<std::string>{});
+        EXPECT_EQ(system.terminated, ended) << name;
+        EXPECT_EQ(system.sleeps, locked ? std::vector<DWORD>{1000} : std::vector<DWORD>{});
+        EXPECT_EQ(system.openHandles, 0);
+        EXPECT_EQ(machine->HasDisk(3), warned) << name << " " << label.value_or("");
+        EXPECT_EQ(Refreshes() == before, warned);
+        EXPECT_EQ(List().m_chosenIndex, warned ? 0 : -1);
+        system.messageBoxes.clear();
+        system.terminated.clear();
+    }
+}
+
+// No choice, the placeholder, and rows outside the table ask nothing of the
+// machine and leave no choice behind.
+TEST_F(EjectTest, RowWithoutADriveAsksNothing) {
+    CreateWindowOn(MachineOf({}, {}));
+    List().SetCurSel(0);
+    for (int row : {0, -1, 3, 1000, -2}) {  // the placeholder, then an empty table
+        Choose(row);
+        const size_t before = machine->Journal().size();
+        Eject();
+        EXPECT_EQ(machine->Journal().size(), before) << row;
+        EXPECT_EQ(List().m_chosenIndex, -1) << row;
+        EXPECT_EQ(List().GetCurSel(), LB_ERR) << row;
+        machine->Faults().FailAlways("SetupDiGetClassDevsA");
+        Send(WM_TIMER, 1);
+    }
 }
 
 TEST_F(EjectTest, DeviceChangeWhileTheWarningIsOpenChangesNothingAfterIt) {
-    UseWarden("VAULT", false);
+    SimVolume active = MakeVolume(3, "G:\\", std::string("VAULT"));
+    CreateWindowOn(MachineOf({MakeUsbDisk(3, "QN Warden USB Device")}, {active}));
+    Choose(0);
     system.duringMessageBox = [this] {
         machine->Unplug(3);
         Send(WM_DEVICECHANGE, DBT_DEVICEREMOVECOMPLETE);
     };
     Eject();
+    EXPECT_EQ(system.messageBoxes.size(), 1u);
     EXPECT_TRUE(ConfigManagerCalls().empty());
     EXPECT_EQ(dialog->m_driveTexts, std::vector<std::string>{"No removal disks found."});
 }
@@ -216,12 +158,10 @@ TEST_F(EjectTest, EnterEjectsOnlyWhenTheListHasTheFocus) {
     CreateWindowOn(MachineOf({MakeUsbDisk(1, "Stick")}, {}));
     Choose(0);
     // Another control of the window takes the focus.
-    HWND other = ::CreateWindowExA(0, "EDIT", "", WS_CHILD | WS_VISIBLE | WS_TABSTOP, 0, 0, 20, 10,
-                                   Window(), nullptr, nullptr, nullptr);
-    ::SetFocus(other);
+    ::SetFocus(::CreateWindowExA(0, "EDIT", "", WS_CHILD | WS_VISIBLE | WS_TABSTOP, 0, 0, 20, 10,
+                                 Window(), nullptr, nullptr, nullptr));
     Command(IDOK, BN_CLICKED);
     EXPECT_TRUE(ConfigManagerCalls().empty());
-    EXPECT_TRUE(::IsWindowVisible(Window()));
     ::SetFocus(List().m_hWnd);
     Command(IDOK, BN_CLICKED);
     EXPECT_EQ(machine->CountCalls("CM_Request_Device_EjectA"), 1u);
@@ -266,7 +206,8 @@ TEST_F(EjectTest, ChoiceFollowsItsDriveThroughRebuilds) {
         ::SetFocus(List().m_hWnd);
         Command(IDOK, BN_CLICKED);
         const std::vector<std::string> calls = ConfigManagerCalls();
-        EXPECT_EQ(calls.empty() ? "" : calls[0], row < 0 ? "" : "CM_Get_Parent(out, 0x1401, 0x0)")
+        EXPECT_EQ(calls.empty() ? "" : calls[0].substr(0, 30),
+                  row < 0 ? "" : "CM_Get_Parent(out, 0x1401, 0x0")
             << between;
     }
 }

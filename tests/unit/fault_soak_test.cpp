@@ -44,24 +44,12 @@ struct Dice {
 // Every call that answers a question or hands something out fails now and
 // then; the calls that give things back never do, or Leaks() could not tell
 // a forgotten release from a refused one.
-const char* const kInjectable[] = {"SetupDiGetClassDevsA",
-                                   "SetupDiEnumDeviceInfo",
-                                   "SetupDiGetDeviceRegistryPropertyA",
-                                   "SetupDiEnumDeviceInterfaces",
-                                   "CreateFileA",
-                                   "SetupDiGetDeviceInterfaceDetailA",
-                                   "DeviceIoControl",
-                                   "FindFirstVolumeA",
-                                   "FindNextVolumeA",
-                                   "GetVolumeInformationA",
-                                   "GetDiskFreeSpaceExA",
-                                   "GetVolumePathNamesForVolumeNameA",
-                                   "HeapAlloc",
-                                   "LocalAlloc",
-                                   "CM_Get_Parent",
-                                   "CM_Get_DevNode_Status",
-                                   "CM_Request_Device_EjectA",
-                                   "CM_Query_And_Remove_SubTreeA"};
+constexpr const char* kInjectable =
+    "SetupDiGetClassDevsA SetupDiEnumDeviceInfo SetupDiGetDeviceRegistryPropertyA "
+    "SetupDiEnumDeviceInterfaces CreateFileA SetupDiGetDeviceInterfaceDetailA DeviceIoControl "
+    "FindFirstVolumeA FindNextVolumeA GetVolumeInformationA GetDiskFreeSpaceExA "
+    "GetVolumePathNamesForVolumeNameA HeapAlloc LocalAlloc CM_Get_Parent CM_Get_DevNode_Status "
+    "CM_Request_Device_EjectA CM_Query_And_Remove_SubTreeA";
 
 MachineDescription Generate(std::uint32_t seed, bool& faultFree) {
     Dice dice{std::mt19937(seed)};
@@ -121,10 +109,9 @@ MachineDescription Generate(std::uint32_t seed, bool& faultFree) {
         machine.volumes.push_back(std::move(volume));
     }
     faultFree = dice.Chance(30);
-    for (const char* function : kInjectable) {
-        if (!faultFree)
-            machine.faults.FailRandomly(function, dice.Below(30) / 100.0, dice.engine());
-    }
+    std::istringstream functions(kInjectable);
+    for (std::string function; !faultFree && functions >> function;)
+        machine.faults.FailRandomly(function, dice.Below(30) / 100.0, dice.engine());
     return machine;
 }
 

@@ -1,5 +1,6 @@
 // The resources a user meets outside the main window's behaviour: the menus'
-// texts and the commands they send, the icons, and the manifest's request.
+// texts and the commands they send, and the icons. (The manifest is checked on
+// the built program by tests/build/check_pe.py.)
 #include <gtest/gtest.h>
 
 #include <string>
@@ -79,12 +80,6 @@ TEST(Resources, IconsComeInSeveralSizesAndDiffer) {
     for (size_t i = 0; i < images.size(); ++i) {
         for (size_t j = i + 1; j < images.size(); ++j) EXPECT_NE(images[i], images[j]) << i << j;
     }
-}
-
-TEST(Resources, ManifestAsksForNoElevation) {
-    const std::string manifest = Resource(RT_MANIFEST, 1);
-    EXPECT_NE(manifest.find("level=\"asInvoker\""), std::string::npos);
-    EXPECT_NE(manifest.find("uiAccess=\"false\""), std::string::npos);
 }
 
 }  // namespace

@@ -30,21 +30,17 @@ std::string ParseError(std::string_view json) {
 }
 
 TEST(SimMachineDescription, RejectsMalformedMistypedAndMisspelledInput) {
-    EXPECT_TRUE(Mentions(ParseError(R"({"disks": [)"), "not valid JSON"));
-    EXPECT_TRUE(Mentions(ParseError(R"({"disks": [{"devInst": 1, "parent": 2, "diskNumber": 1,
-                                       "frendlyName": "X"}]})"),
-                         "disks[0]: unknown key \"frendlyName\""));
-    EXPECT_TRUE(
-        Mentions(ParseError(R"({"disks": [{"devInst": -1, "parent": 2, "diskNumber": 1}]})"),
-                 "disks[0].devInst"));
-    EXPECT_TRUE(Mentions(ParseError(R"({"disks": [{"devInst": 1, "parent": 2, "diskNumber": 1,
-                                       "eject": "maybe"}]})"),
-                         "disks[0].eject"));
-    EXPECT_TRUE(Mentions(ParseError(R"({"faults": {"CreateFile": {"always": true}}})"),
-                         "faults.CreateFile"));
-    // A GUID path without its trailing backslash is a mistake Windows never makes.
-    EXPECT_TRUE(
-        Mentions(ParseError(R"({"volumes": [{"guidPath": "\\\\?\\Volume{1}"}]})"), "Volume{1}"));
+    const std::string disk = R"({"disks": [{"devInst": 1, "parent": 2, "diskNumber": 1, )";
+    for (const auto& [json, mention] : std::initializer_list<std::pair<std::string, const char*>>{
+             {R"({"disks": [)", "not valid JSON"},
+             {disk + R"("frendlyName": "X"}]})", "disks[0]: unknown key \"frendlyName\""},
+             {R"({"disks": [{"devInst": -1, "parent": 2, "diskNumber": 1}]})", "disks[0].devInst"},
+             {disk + R"("eject": "maybe"}]})", "disks[0].eject"},
+             {R"({"faults": {"CreateFile": {"always": true}}})", "faults.CreateFile"},
+             // A GUID path without its trailing backslash is a mistake Windows never makes.
+             {R"({"volumes": [{"guidPath": "\\\\?\\Volume{1}"}]})", "Volume{1}"}}) {
+        EXPECT_TRUE(Mentions(ParseError(json), mention));
+    }
     EXPECT_THROW(FaultPlan().FailAlways("GetLastError"), std::invalid_argument);
 }
 
