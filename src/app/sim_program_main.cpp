@@ -7,9 +7,9 @@
 #include <exception>
 
 #include "app/korvane_app.h"
+#include "eject/process_scan.h"
 #include "platform/sim/default_machine.h"
 #include "platform/sim/sim_control_window.h"
-#include "platform/system_resources.h"
 #include "platform/win32/real_system_api.h"
 
 namespace {
@@ -19,15 +19,11 @@ RealSystemApi g_system;
 // The real process list: a volume the machine says a running process holds
 // (the Warden drive's companion) then vetoes its removal as Windows would.
 bool IsProcessRunning(const std::string& exeName) {
-    ScopedSystemHandle snapshot(g_system, g_system.CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-    if (!snapshot.valid()) return false;
-    PROCESSENTRY32 entry{};
-    entry.dwSize = sizeof(entry);
-    for (BOOL more = g_system.Process32First(snapshot.get(), &entry); more;
-         more = g_system.Process32Next(snapshot.get(), &entry)) {
-        if (_stricmp(entry.szExeFile, exeName.c_str()) == 0) return true;
-    }
-    return false;
+    bool running = false;
+    ForEachProcess(g_system, [&](const PROCESSENTRY32& entry) {
+        running = running || _stricmp(entry.szExeFile, exeName.c_str()) == 0;
+    });
+    return running;
 }
 
 MachineDescription ChosenMachine() {

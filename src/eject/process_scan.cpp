@@ -21,21 +21,27 @@ void EndProcess(SystemApi& system, DWORD processId) {
 
 // One pass over a process snapshot; answers whether the scan ran to the end.
 bool EndProcessesNamed(SystemApi& system, const char* exeName, std::optional<DWORD> spare) {
+    return ForEachProcess(system, [&](const PROCESSENTRY32& entry) {
+        // The record holds the bare file name; equal means same length, same bytes.
+        if (std::strcmp(entry.szExeFile, exeName) == 0 && entry.th32ProcessID != spare) {
+            EndProcess(system, entry.th32ProcessID);
+        }
+    });
+}
+
+}  // namespace
+
+bool ForEachProcess(SystemApi& system, const std::function<void(const PROCESSENTRY32&)>& visit) {
     ScopedSystemHandle snapshot(system, system.CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
     if (!snapshot.valid()) return false;
     PROCESSENTRY32 entry{};
     entry.dwSize = sizeof(entry);
     if (!system.Process32First(snapshot.get(), &entry)) return false;
     do {
-        // The record holds the bare file name; equal means same length, same bytes.
-        if (std::strcmp(entry.szExeFile, exeName) == 0 && entry.th32ProcessID != spare) {
-            EndProcess(system, entry.th32ProcessID);
-        }
+        visit(entry);
     } while (system.Process32Next(snapshot.get(), &entry));
     return true;
 }
-
-}  // namespace
 
 void TerminateOtherInstances(SystemApi& system, DWORD processIdToSpare) {
     EndProcessesNamed(system, kProgramExeName, processIdToSpare);

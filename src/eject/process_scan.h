@@ -3,6 +3,8 @@
 // ejected.
 #pragma once
 
+#include <functional>
+
 #include "platform/system_api.h"
 
 inline constexpr const char* kProgramExeName = "Korvane_Safe_Eject.exe";
@@ -16,3 +18,7 @@ void TerminateOtherInstances(SystemApi& system, DWORD processIdToSpare);
 // Ends every process of exactly this name (case-sensitive), then pauses one
 // second to let them go; no pause when the process list cannot be read.
 void TerminateProcessesByName(SystemApi& system, const char* exeName);
+
+// Shows `visit` every process of one snapshot; answers whether the walk ran
+// to the end (false when the process list cannot be read).
+bool ForEachProcess(SystemApi& system, const std::function<void(const PROCESSENTRY32&)>& visit);
