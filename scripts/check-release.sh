@@ -18,7 +18,7 @@ fi
 export SOURCE_DATE_EPOCH
 
 "$root/scripts/release.sh"
-python3 "$root/tests/build/check_release.py" "$root/dist"
+/usr/bin/python3 "$root/tests/build/check_release.py" "$root/dist"
 [ "${1:-}" = --reproducible ] || exit 0
 
 # The files git knows of, as they are now: the same sources at another path,

@@ -10,7 +10,7 @@ packages=(
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64
   googletest nlohmann-json3-dev
   wine wine64 wine32:i386 fonts-wine
-  xvfb xauth xdotool x11-utils imagemagick python3 procps zip unzip
+  xvfb xauth xdotool x11-utils imagemagick python3 python3-pefile procps zip unzip
 )
 
 sudo=""
