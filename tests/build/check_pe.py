@@ -56,7 +56,8 @@ def version_problems(pe):
         return ["%d version resources, not one" % count]
     wanted = expected_version_strings()
     strings = {key.decode(): value.decode() for info in pe.FileInfo[0]
-               for table in getattr(info, "StringTable", []) for key, value in table.entries.items()}
+               for table in getattr(info, "StringTable", [])
+               for key, value in table.entries.items()}
     problems = ["the version resource has no %s %r" % item for item in wanted.items()
                 if strings.get(item[0]) != item[1]]
     numbers = (tuple(int(part) for part in wanted["FileVersion"].split(".")) + (0,) * 4)[:4]
@@ -94,7 +95,8 @@ def check(program, arch):
                  if not any(fnmatch.fnmatch(dll.lower(), known) for known in SYSTEM_DLLS)]
     if not dlls:
         problems.append("no imported DLL at all")
-    print("%s (%s): DllCharacteristics 0x%04x, imports %s" % (program, arch, flags, ", ".join(dlls)))
+    print("%s (%s): DllCharacteristics 0x%04x, imports %s"
+          % (program, arch, flags, ", ".join(dlls)))
     return problems + manifest_problems(pe) + version_problems(pe)
 
 

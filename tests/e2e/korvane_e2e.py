@@ -1,9 +1,8 @@
 """Drives the built programs as a user would: real processes under Wine, real
-mouse and keyboard input through X (xdotool), screenshots (ImageMagick).
-
-The suites run inside scripts/ctest-in-display.sh: a private Xvfb display, the
-tree's Wine prefix and a warm wineserver are already there.
-"""
+mouse and keyboard input through X (xdotool), screenshots (ImageMagick). The
+suites run inside scripts/ctest-in-display.sh: a private Xvfb display, the
+tree's Wine prefix and a warm wineserver are already there."""
+import json
 import os
 import re
 import shutil
@@ -17,7 +16,9 @@ BUILD = os.environ.get("KORVANE_BUILD_DIR",
 SIM_PROGRAM = os.path.join(BUILD, "src", "Korvane_Safe_Eject_sim.exe")
 SIM_CONTROL = os.path.join(BUILD, "tests", "e2e", "sim_control.exe")
 COMPANION = os.path.join(BUILD, "tests", "e2e", "Warden.exe")
+TASKBAR_STAND_IN = os.path.join(BUILD, "tests", "e2e", "taskbar_stand_in.exe")
 MAIN_CAPTION = "Korvane Vuru DIZ Azova v1.43"
+TRAY_CAPTION = "Wine System Tray"
 ARCH = os.environ.get("KORVANE_ARCH", os.path.basename(os.path.normpath(BUILD)))
 # Wine's own `wine` is its 32-bit loader: it would run a 64-bit program as a
 # second process behind a 32-bit start.exe, and a test follows the program's
@@ -29,23 +30,19 @@ def run(*command, check=True, timeout=60):
     return subprocess.run(command, check=check, timeout=timeout, capture_output=True, text=True)
 
 
-def xdotool(*arguments, check=True):
-    return run("xdotool", *arguments, check=check).stdout.strip()
-
-
 def find_windows(caption):
     """Ids of the visible X windows whose title is exactly `caption`."""
     result = run("xdotool", "search", "--onlyvisible", "--name", "^%s$" % caption, check=False)
     return [int(line) for line in result.stdout.split()]
 
 
-def wait_for(predicate, timeout=15.0, interval=0.1, what="condition"):
+def wait_for(predicate, timeout=15.0, what="condition"):
     deadline = time.monotonic() + timeout
     while time.monotonic() < deadline:
         value = predicate()
         if value:
             return value
-        time.sleep(interval)
+        time.sleep(0.1)
     raise AssertionError("timed out waiting for %s" % what)
 
 
@@ -59,21 +56,25 @@ def wait_no_window(caption, timeout=10.0):
 
 def geometry(window):
     """(x, y, width, height) of a window in root coordinates."""
-    values = dict(line.split("=") for line in
-                  xdotool("getwindowgeometry", "--shell", str(window)).splitlines())
+    values = dict(line.split("=") for line in run(
+        "xdotool", "getwindowgeometry", "--shell", str(window)).stdout.split())
     return int(values["X"]), int(values["Y"]), int(values["WIDTH"]), int(values["HEIGHT"])
 
 
+def screen_size():
+    return tuple(int(part) for part in run("xdotool", "getdisplaygeometry").stdout.split())
+
+
 def click(x, y, button=1, repeat=1):
-    xdotool("mousemove", "--sync", str(x), str(y))
-    xdotool("click", "--repeat", str(repeat), "--delay", "80", str(button))
+    run("xdotool", "mousemove", "--sync", str(x), str(y))
+    run("xdotool", "click", "--repeat", str(repeat), "--delay", "80", str(button))
 
 
 def key(window, *names):
     """Real key presses (XTEST) to the window, which gets the focus first."""
-    xdotool("windowfocus", "--sync", str(window))
+    run("xdotool", "windowfocus", "--sync", str(window))
     for name in names:
-        xdotool("key", name)
+        run("xdotool", "key", name)
 
 
 def options_item(window, item):
@@ -88,16 +89,15 @@ def screenshot(path, crop=None):
     """The whole screen, or the (x, y, width, height) part of it."""
     run("import", "-window", "root", path)
     if crop:
-        x, y, w, h = crop
-        run("convert", path, "-crop", "%dx%d+%d+%d" % (w, h, x, y), "+repage", path)
+        run("convert", path, "-crop", "%dx%d+%d+%d" % (crop[2], crop[3], crop[0], crop[1]),
+            "+repage", path)
     return path
 
 
 def pixel(path, x, y):
-    """(r, g, b) of one pixel of an image."""
+    """(r, g, b) of one pixel of an image; ImageMagick prints "0,0: (0,0,200)  #0000C8 ..."."""
     text = run("convert", path, "-crop", "1x1+%d+%d" % (x, y), "-depth", "8", "txt:-").stdout
-    # "0,0: (0,0,200)  #0000C8  srgb(0,0,200)"
-    values = text.splitlines()[-1].split("(", 1)[1].split(")", 1)[0]
+    values = text.splitlines()[-1].split("(")[1].split(")")[0]
     return tuple(int(float(part)) for part in values.split(",")[:3])
 
 
@@ -105,14 +105,40 @@ def windows_path(path):
     return run("winepath", "-w", path).stdout.strip()
 
 
+def sim_journal():
+    """The running sim program's journal, one call a line, written out by sim_control."""
+    with tempfile.TemporaryDirectory() as folder:
+        path = os.path.join(folder, "journal.txt")
+        run(WINE, SIM_CONTROL, "journal", windows_path(path), timeout=30)
+        with open(path, encoding="latin-1") as file:
+            return file.read().splitlines()
+
+
+def removal_requests(journal):
+    return [line for line in journal
+            if line.startswith(("CM_Request_Device_EjectA", "CM_Query_And_Remove_SubTreeA"))]
+
+
+def machine_file(folder, disks, volumes):
+    path = os.path.join(folder, "machine.json")
+    with open(path, "w") as file:
+        json.dump({"disks": disks, "volumes": volumes}, file)
+    return path
+
+
+def wine_processes(exe_name):
+    """Linux pids of the Wine processes running the executable of that name."""
+    pattern = r"[/\\]%s( |$)" % re.escape(exe_name)
+    return [int(pid) for pid in run("pgrep", "-f", pattern, check=False).stdout.split()]
+
+
 class Program:
     """One running copy of a program under Wine."""
 
-    def __init__(self, exe, *arguments, machine=None, env=None):
+    def __init__(self, exe, *arguments, machine=None):
         environment = dict(os.environ)
         if machine is not None:
             environment["KORVANE_SIM_MACHINE"] = machine
-        environment.update(env or {})
         self.process = subprocess.Popen([WINE, exe, *arguments], env=environment,
                                         stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
 
@@ -128,54 +154,18 @@ class Program:
             self.process.wait(timeout=15)
 
 
-class SimControl:
-    """The running sim program's simulated machine, reached from outside."""
-
-    @staticmethod
-    def _call(command, argument):
-        return subprocess.run([WINE, SIM_CONTROL, command, argument], timeout=30,
-                              capture_output=True).returncode
-
-    def plug(self, description_json):
-        with tempfile.NamedTemporaryFile("w", suffix=".json", delete=False) as file:
-            file.write(description_json)
-        try:
-            return self._call("plug", windows_path(file.name)) == 0
-        finally:
-            os.unlink(file.name)
-
-    def journal(self):
-        """The machine's journal, one call a line."""
-        with tempfile.TemporaryDirectory() as folder:
-            path = os.path.join(folder, "journal.txt")
-            if self._call("journal", windows_path(path)) != 0:
-                raise AssertionError("the sim program did not write its journal")
-            with open(path, encoding="latin-1") as file:
-                return file.read().splitlines()
-
-
-def wine_processes(exe_name):
-    """Linux pids of the Wine processes running the executable of that name."""
-    pattern = r"[/\\]%s( |$)" % re.escape(exe_name)
-    return [int(pid) for pid in run("pgrep", "-f", pattern, check=False).stdout.split()]
-
-
 class ProgramTestCase(unittest.TestCase):
     """Starts programs, and makes sure none outlives its test."""
 
     def setUp(self):
         self.programs = []
         self.scratch = tempfile.mkdtemp(prefix="korvane-e2e-")
-
-    def tearDown(self):
-        for program in self.programs:
-            program.stop()
-        shutil.rmtree(self.scratch, ignore_errors=True)
+        self.addCleanup(shutil.rmtree, self.scratch, ignore_errors=True)
+        self.addCleanup(lambda: [program.stop() for program in self.programs])
 
     def start(self, exe=SIM_PROGRAM, *arguments, **options):
-        program = Program(exe, *arguments, **options)
-        self.programs.append(program)
-        return program
+        self.programs.append(Program(exe, *arguments, **options))
+        return self.programs[-1]
 
     def start_main_window(self, *arguments, **options):
         program = self.start(SIM_PROGRAM, *arguments, **options)
@@ -185,7 +175,6 @@ class ProgramTestCase(unittest.TestCase):
 
     def program_copy(self, name="Korvane_Safe_Eject.exe"):
         """The sim program under another file name, in a folder of its own."""
-        folder = tempfile.mkdtemp(dir=self.scratch)
-        path = os.path.join(folder, name)
+        path = os.path.join(tempfile.mkdtemp(dir=self.scratch), name)
         shutil.copy(SIM_PROGRAM, path)
         return path

@@ -1,53 +1,67 @@
-"""The main window on the simulated machine, used with the real mouse and
-keyboard: where it appears, how rows are chosen, and the close button."""
+"""The main window on the simulated machine with the real mouse and keyboard:
+where it appears, how rows are chosen and ejected, the close button, and the
+newest of two starts staying."""
 import os
+import time
 import unittest
 
-from korvane_e2e import ProgramTestCase, click, geometry, key, pixel, screenshot, wait_for, xdotool
+from korvane_e2e import (MAIN_CAPTION, ProgramTestCase, click, find_windows, geometry, key, pixel,
+                         removal_requests, screen_size, screenshot, sim_journal, wait_for,
+                         wait_window)
 
-SELECTED_BLUE = (0, 0, 200)
-WHITE = (255, 255, 255)
-
-
-def screen_size():
-    width, height = xdotool("getdisplaygeometry").split()
-    return int(width), int(height)
+SELECTED_BLUE, WHITE = (0, 0, 200), (255, 255, 255)
 
 
-class MainWindowLayout:
-    """Where the rows are, in root coordinates: the first starts 67 pixels down,
-    under the caption, menu bar and hint strip (Wine's Tahoma); each is 40 high."""
-
-    def __init__(self, window):
-        self.x, self.y, self.width, _ = geometry(window)
-
-    def row_point(self, row, dy=20):
-        """The row's centre; with dy=35 a point below its text, above the separator."""
-        return self.x + self.width // 2, self.y + 67 + 40 * row + dy
+def row_point(window, row, dy=20):
+    """The row's centre in root coordinates; with dy=35 a point below its text,
+    above the separator. The first row starts 67 pixels down, under the caption,
+    menu bar and hint strip (Wine's Tahoma); each is 40 high."""
+    x, y, width, _ = geometry(window)
+    return x + width // 2, y + 67 + 40 * row + dy
 
 
 class MainWindowTest(ProgramTestCase):
 
-    def row_colour(self, window, row):
-        return pixel(screenshot(os.path.join(self.scratch, "rows.png")),
-                     *MainWindowLayout(window).row_point(row, 35))
+    def chosen_rows(self, window):
+        shot = screenshot(os.path.join(self.scratch, "rows.png"))
+        return [row for row in (0, 1) if pixel(shot, *row_point(window, row, 35)) == SELECTED_BLUE]
 
-    def test_appears_near_the_lower_right_corner_and_rows_are_chosen_by_mouse_and_keys(self):
-        _, window = self.start_main_window()
-        screen_width, screen_height = screen_size()
-        self.assertEqual(geometry(window)[:2], (screen_width - 400, screen_height - 246))
-        self.assertEqual(self.row_colour(window, 0), WHITE, "no row is chosen at start")
-        click(*MainWindowLayout(window).row_point(0))
-        wait_for(lambda: self.row_colour(window, 0) == SELECTED_BLUE, what="row 0 chosen")
-        key(window, "Down")
-        wait_for(lambda: self.row_colour(window, 1) == SELECTED_BLUE, what="row 1 chosen")
-        self.assertEqual(self.row_colour(window, 0), WHITE)
-
-    def test_close_button_ends_the_program_with_code_zero(self):
+    def test_rows_are_chosen_by_mouse_and_keys_a_double_click_ejects_and_close_ends(self):
         program, window = self.start_main_window()
+        self.assertEqual(geometry(window)[:2], (screen_size()[0] - 400, screen_size()[1] - 246))
+        self.assertEqual(self.chosen_rows(window), [], "no row is chosen at start")
+        click(*row_point(window, 0))
+        wait_for(lambda: self.chosen_rows(window) == [0], what="row 0 chosen")
+        key(window, "Down")
+        wait_for(lambda: self.chosen_rows(window) == [1], what="row 1 chosen, row 0 not")
+
+        click(*row_point(window, 0), repeat=2)  # row 0: the generic stick, newest found
+        journal = wait_for(lambda: removal_requests(sim_journal()) and sim_journal(),
+                           what="a removal request")
+        # The stick's parent is not marked removable: its subtree is removed.
+        self.assertEqual([line.split(",")[0] for line in removal_requests(journal)],
+                         ["CM_Query_And_Remove_SubTreeA(0x1400"])
+        # The request's own refresh, then two for the removal broadcast.
+        request_at = journal.index(removal_requests(journal)[0])
+        wait_for(lambda: sum("SetupDiGetClassDevsA" in line
+                             for line in sim_journal()[request_at:]) >= 3,
+                 what="the rebuilds after the removal")
+        self.assertFalse(any('"H:\\"' in line for line in sim_journal()[-60:]),
+                         "the stick's volume is no longer looked at")
+
         x, y, width, _ = geometry(window)
         click(x + width - 12, y + 10)  # the caption's close button
         self.assertEqual(program.wait_exit(), 0)
+
+    def test_newest_start_is_the_copy_that_stays(self):
+        program = self.program_copy()
+        first = self.start(program)
+        wait_window(MAIN_CAPTION)
+        second = self.start(program)
+        self.assertEqual(first.wait_exit(timeout=15), 0, "the older copy was ended")
+        time.sleep(1)
+        self.assertTrue(second.running())
+        self.assertEqual(len(find_windows(MAIN_CAPTION)), 1)
 
 
 if __name__ == "__main__":

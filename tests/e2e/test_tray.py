@@ -1,16 +1,11 @@
-"""The tray: a hidden start, the icon's double-click and its menu, and a
-restarted taskbar, with real mouse input."""
-import os
+"""The tray with real mouse input: a hidden start, the icon's double-click and
+its menu, and a restarted taskbar."""
 import time
 import unittest
 
-import test_eject
-import test_main_window
-from korvane_e2e import (BUILD, MAIN_CAPTION, ProgramTestCase, SimControl, click, find_windows,
-                         geometry, options_item, run, wait_no_window, wait_window)
-
-TRAY_CAPTION = "Wine System Tray"
-TASKBAR_STAND_IN = os.path.join(BUILD, "tests", "e2e", "taskbar_stand_in.exe")
+from korvane_e2e import (MAIN_CAPTION, TASKBAR_STAND_IN, TRAY_CAPTION, ProgramTestCase, click,
+                         find_windows, geometry, machine_file, options_item, run, screen_size,
+                         sim_journal, wait_no_window, wait_window)
 
 
 def tray_icon_point():
@@ -31,12 +26,10 @@ def choose_in_tray_menu(icon_point, item):
 class TrayTest(ProgramTestCase):
 
     def test_min_starts_hidden_and_the_tray_brings_the_window_back_in_its_place(self):
-        width, height = test_main_window.screen_size()
         # Every label readable: no 3-second rebuilds to blur the count.
-        machine = test_eject.machine_file(self.scratch, [
-            {"devInst": "0x1101", "parent": "0x1100", "diskNumber": 1,
-             "friendlyName": "Stick USB Device"}], [])
-        refreshes = lambda: sum("SetupDiGetClassDevsA" in line for line in SimControl().journal())
+        machine = machine_file(self.scratch, [{"devInst": "0x1101", "parent": "0x1100",
+                                               "diskNumber": 1, "friendlyName": "Stick"}], [])
+        refreshes = lambda: sum("SetupDiGetClassDevsA" in line for line in sim_journal())
         for way in ("double-click", "Restore"):
             with self.subTest(way):
                 program = self.start(self.program_copy(), "/min", machine=machine)
@@ -50,6 +43,7 @@ class TrayTest(ProgramTestCase):
                     click(*point, repeat=2)
                 window = wait_window(MAIN_CAPTION)
                 self.assertEqual(refreshes() - before, 1 if way == "double-click" else 0)
+                width, height = screen_size()
                 self.assertEqual(geometry(window)[:2], (width - 400, height - 246))
                 if way == "Restore":  # the icon stayed: its Exit takes it away
                     choose_in_tray_menu(point, "Exit")
@@ -60,7 +54,7 @@ class TrayTest(ProgramTestCase):
     def test_icon_comes_back_when_the_taskbar_restarts(self):
         program = self.start(self.program_copy(), "/min")
         point = tray_icon_point()
-        taskbar = lambda *arguments: run("wine", TASKBAR_STAND_IN, *arguments, check=False).returncode
+        taskbar = lambda *words: run("wine", TASKBAR_STAND_IN, *words, check=False).returncode
         self.assertEqual(taskbar("lose-icon", MAIN_CAPTION), 0)
         wait_no_window(TRAY_CAPTION)  # the tray is empty, as after an Explorer restart
         self.assertEqual(taskbar("created"), 0)
