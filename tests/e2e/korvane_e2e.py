@@ -16,7 +16,6 @@ BUILD = os.environ.get("KORVANE_BUILD_DIR",
 SIM_PROGRAM = os.path.join(BUILD, "src", "Korvane_Safe_Eject_sim.exe")
 SIM_CONTROL = os.path.join(BUILD, "tests", "e2e", "sim_control.exe")
 COMPANION = os.path.join(BUILD, "tests", "e2e", "Warden.exe")
-TASKBAR_STAND_IN = os.path.join(BUILD, "tests", "e2e", "taskbar_stand_in.exe")
 MAIN_CAPTION = "Korvane Vuru DIZ Azova v1.43"
 TRAY_CAPTION = "Wine System Tray"
 ARCH = os.environ.get("KORVANE_ARCH", os.path.basename(os.path.normpath(BUILD)))
