@@ -134,11 +134,11 @@ def wine_processes(exe_name):
 class Program:
     """One running copy of a program under Wine."""
 
-    def __init__(self, exe, *arguments, machine=None):
+    def __init__(self, exe, *arguments, machine=None, cwd=None):
         environment = dict(os.environ)
         if machine is not None:
             environment["KORVANE_SIM_MACHINE"] = machine
-        self.process = subprocess.Popen([WINE, exe, *arguments], env=environment,
+        self.process = subprocess.Popen([WINE, exe, *arguments], env=environment, cwd=cwd,
                                         stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
 
     def running(self):

@@ -55,12 +55,7 @@ class AutostartTest(ProgramTestCase):
         folder = os.path.dirname(program_path)
         before = snapshot_all(prefix, folder)
         # Started from its own folder, where a relative path would land.
-        previous = os.getcwd()
-        os.chdir(folder)
-        try:
-            program = self.start(program_path)
-        finally:
-            os.chdir(previous)
+        program = self.start(program_path, cwd=folder)
         window = wait_window(MAIN_CAPTION)
         time.sleep(0.3)
         self.assertFalse(os.path.exists(link))
