@@ -5,12 +5,11 @@ imports from Windows' own DLLs only, one manifest that asks for no elevation,
 and one version resource that names the file, its version and its maker as
 the sources do.
 
-    check_pe.py --arch x86_64|i686 PROGRAM.exe
+    check_pe.py x86_64|i686 PROGRAM.exe
 
 Exits 0 when every check holds, 1 when one does not, and 77 (a skipped test
 for CTest) when the program is not there to check.
 """
-import argparse
 import fnmatch
 import os
 import re
@@ -101,19 +100,15 @@ def check(program, arch):
 
 
 def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--arch", required=True, choices=list(FLAGS_BY_ARCH))
-    parser.add_argument("program")
-    arguments = parser.parse_args()
-    if not os.path.isfile(arguments.program):
-        print("SKIPPED: %s is missing (scripts/build.sh %s builds it)"
-              % (arguments.program, arguments.arch))
+    valid = len(sys.argv) == 3 and sys.argv[1] in FLAGS_BY_ARCH
+    arch, program = sys.argv[1:] if valid else sys.exit(__doc__)
+    if not os.path.isfile(program):
+        print("SKIPPED: %s is missing (scripts/build.sh %s builds it)" % (program, arch))
         return 77
-    problems = check(arguments.program, arguments.arch)
+    problems = check(program, arch)
     for problem in problems:
         print("FAILED: " + problem)
     return 1 if problems else 0
-
 
 if __name__ == "__main__":
     sys.exit(main())
