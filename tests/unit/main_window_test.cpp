@@ -1,34 +1,25 @@
-// The main window as Windows drives it: its start-up, and every row of its
-// message table reached by its real message, each with what it visibly does.
+// The main window as Windows drives it: its start-up, every row of its
+// message table reached by its real message, the About box, and the
+// resources a user meets: the menus' commands and the icons.
 #include <functional>
 #include <set>
 #include <tuple>
 
+#include "help/about_dialog.h"
 #include "help/help_dialog.h"
 #include "main_window_fixture.h"
 
 namespace {
 
-HWND g_modalToClose = nullptr;
-std::string g_modalCaption;
+HWND g_aboutBox = nullptr;  // the About box the timer below closed
 
-void CALLBACK CloseModalTimer(HWND, UINT, UINT_PTR timer, DWORD) {
-    HWND window = ::FindWindowA(nullptr, g_modalCaption.c_str());
-    if (window == nullptr || !::IsWindowVisible(window)) return;
+// Closes the About box from inside its own modal loop once it is shown.
+void CALLBACK CloseAboutBox(HWND, UINT, UINT_PTR timer, DWORD) {
+    g_aboutBox = ::FindWindowA(nullptr, "About Korvane Safe Eject");
+    if (g_aboutBox == nullptr || !::IsWindowVisible(g_aboutBox)) return;
     ::KillTimer(nullptr, timer);
-    g_modalToClose = window;
-    ::PostMessageA(window, WM_COMMAND, IDCANCEL, 0);
+    ::PostMessageA(g_aboutBox, WM_COMMAND, IDCANCEL, 0);
 }
-
-}  // namespace
-
-void CloseModalWindowWhenShown(const char* caption) {
-    g_modalCaption = caption;
-    g_modalToClose = nullptr;
-    ::SetTimer(nullptr, 0, 20, &CloseModalTimer);
-}
-
-namespace {
 
 TEST_F(MainWindowTest, StartsWithItsAboutItemListFocusAndAutostartMark) {
     char text[128] = {};
@@ -60,8 +51,8 @@ TEST_F(MainWindowTest, EveryMessageTableRowDoesWhatItShould) {
         return [&, shown](LRESULT) { return !!::IsWindowVisible(Window()) == shown; };
     };
     auto toTray = [&] { Command(ID_OPTIONS_MINIMIZE_TO_TRAY), system.calls.clear(); };
-    auto about = [] { CloseModalWindowWhenShown("About Korvane Safe Eject"); };
-    auto aboutClosed = [](LRESULT) { return g_modalToClose && !::IsWindow(g_modalToClose); };
+    auto about = [] { g_aboutBox = nullptr, ::SetTimer(nullptr, 0, 20, &CloseAboutBox); };
+    auto aboutClosed = [](LRESULT) { return g_aboutBox && !::IsWindow(g_aboutBox); };
     const std::vector<std::string> exit{"ExitProcess(0)"};
     const struct {
         UINT message, code, id;  // for WM_COMMAND its code and id, otherwise wParam in id
@@ -128,6 +119,60 @@ TEST_F(MainWindowTest, EveryMessageTableRowDoesWhatItShould) {
         EXPECT_TRUE(reached.count({message, entry.code, entry.id}))
             << std::hex << message << " " << entry.id;
     }
+    // Every item of the menu bar and the tray menu sends a command handled here.
+    for (const int menuId : {IDR_MAIN_MENU, IDR_TRAY_MENU}) {
+        HMENU menu = ::LoadMenuA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(menuId));
+        for (int i = 0; i < ::GetMenuItemCount(menu); ++i) {
+            HMENU popup = ::GetSubMenu(menu, i);
+            for (int item = 0; item < ::GetMenuItemCount(popup); ++item) {
+                const UINT id = ::GetMenuItemID(popup, item);  // 0: a separator
+                EXPECT_TRUE(id == 0 || reached.count({WM_COMMAND, 0, id})) << id;
+            }
+        }
+        ::DestroyMenu(menu);
+    }
+}
+
+// The licence shown byte for byte, wrapped at the field's edge; each click on
+// the web address opens the site, and the box stays.
+TEST_F(MainWindowTest, AboutBoxShowsTheLicenceAsStoredAndOpensTheSite) {
+    CAboutDlg about(system, dialog.get());
+    ASSERT_TRUE(about.Create(IDD_ABOUTBOX, Window()));
+    about.ShowWindow(SW_SHOW);  // the template is not visible by itself
+    const std::string_view stored = ResourceBytes(IDR_LICENSE_TEXT, "TEXT");
+    ASSERT_GT(stored.size(), 1000u);
+    EXPECT_EQ(about.m_licenseEdit.GetWindowText(), stored);
+    const LONG style = ::GetWindowLongA(about.m_licenseEdit.m_hWnd, GWL_STYLE);
+    EXPECT_EQ(style & (ES_AUTOHSCROLL | WS_HSCROLL), 0);
+    EXPECT_EQ(::GetFocus(), ::GetDlgItem(about.m_hWnd, IDOK));
+    for (int click = 0; click < 2; ++click) {
+        ::SendMessageA(about.m_hWnd, WM_COMMAND, MAKEWPARAM(IDC_WEB_ADDRESS, STN_CLICKED),
+                       reinterpret_cast<LPARAM>(::GetDlgItem(about.m_hWnd, IDC_WEB_ADDRESS)));
+    }
+    EXPECT_EQ(system.CountCalls("ShellExecuteA(0x0,open,http://www.korvane.example/,null,null,1)"),
+              2u);
+    EXPECT_TRUE(::IsWindowVisible(about.m_hWnd));
+}
+
+// Every icon comes in several sizes down to 16x16, and no two look alike.
+TEST(Resources, IconsComeInSeveralSizesAndDiffer) {
+    const int ids[] = {IDI_PROGRAM,   IDI_CITADEL, IDI_KR7,   IDI_GENERIC_DISK,
+                       IDI_NO_DRIVES, IDI_REFRESH, IDI_WARDEN};
+    std::set<std::string_view> images;
+    for (const int id : ids) {
+        const std::string_view group = ResourceBytes(id, RT_GROUP_ICON);
+        ASSERT_GE(group.size(), 6u) << id;
+        const WORD count = *reinterpret_cast<const WORD*>(group.data() + 4);
+        ASSERT_GE(group.size(), 6u + 14 * count) << id;
+        bool has16 = false;
+        for (WORD i = 0; i < count; ++i)
+            has16 |= group[6 + 14 * i] == 16 && group[7 + 14 * i] == 16;
+        EXPECT_TRUE(count >= 3 && has16) << id;
+        auto* directory = reinterpret_cast<PBYTE>(const_cast<char*>(group.data()));
+        images.insert(
+            ResourceBytes(::LookupIconIdFromDirectoryEx(directory, TRUE, 32, 32, 0), RT_ICON));
+    }
+    EXPECT_EQ(images.size(), std::size(ids));
 }
 
 }  // namespace

@@ -21,13 +21,10 @@ TEST_F(TrayTest, IconRecordHasNoTooltipAndOnlyAFirstFailureIsReported) {
     ToTray();
     EXPECT_FALSE(Visible());
     ASSERT_EQ(system.CountCalls("Shell_NotifyIconA(0)"), 1u);  // NIM_ADD
-    const NOTIFYICONDATAA& record = system.notifyIconRecords.back();
-    EXPECT_EQ(record.cbSize, sizeof(NOTIFYICONDATAA));
-    EXPECT_EQ(record.hWnd, Window());
-    EXPECT_EQ(record.uID, 1u);
-    EXPECT_EQ(record.uFlags, UINT{NIF_MESSAGE | NIF_ICON});
-    EXPECT_EQ(record.uCallbackMessage, 0x0401u);
-    EXPECT_EQ(record.hIcon, dialog->m_hIcon);
+    const NOTIFYICONDATAA& r = system.notifyIconRecords.back();
+    EXPECT_EQ(std::tuple(r.cbSize, r.hWnd, r.uID, r.uFlags, r.uCallbackMessage, r.hIcon),
+              std::tuple(DWORD{sizeof(r)}, Window(), 1u, UINT{NIF_MESSAGE | NIF_ICON}, 0x401u,
+                         dialog->m_hIcon));
     Command(ID_TRAY_RESTORE);
     system.notifyIconFails = true;
     ToTray();
@@ -49,8 +46,7 @@ TEST_F(TrayTest, HiddenStartComesBackInPlaceByDoubleClickOrRestore) {
         system.calls.clear();
         const size_t before = Refreshes();
         doubleClick ? Tray(WM_LBUTTONDBLCLK) : Command(ID_TRAY_RESTORE);
-        EXPECT_TRUE(Visible());
-        EXPECT_FALSE(::IsIconic(Window()));
+        EXPECT_TRUE(Visible() && !::IsIconic(Window()));
         EXPECT_EQ(Refreshes() - before, doubleClick ? 1u : 0u);
         EXPECT_EQ(system.CountCalls("Shell_NotifyIconA(2)"), doubleClick ? 1u : 0u);
         RECT frame{};
