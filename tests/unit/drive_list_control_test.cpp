@@ -41,9 +41,8 @@ public:
                                           : 0;
     }
     std::string Key(HWND window, DWORD object, DWORD child, const MSAAPROPID& property) const {
-        const bool listClient = window == list && object == static_cast<DWORD>(OBJID_CLIENT);
-        return (listClient ? "" : "elsewhere ") + std::to_string(child) +
-               (property == PROPID_ACC_NAME ? " name" : " description");
+        return (window == list && object == DWORD(OBJID_CLIENT) ? "" : "elsewhere ") +
+               std::to_string(child) + (property == PROPID_ACC_NAME ? " name" : " description");
     }
 
     HWND list = nullptr;
@@ -78,27 +77,18 @@ protected:
     DriveListHost host;
 };
 
-TEST_F(DriveListControl, NewRowsGoOnTopAndRecordsFollowTheRows) {
-    AddRows({"A", "B", "C"});
-    AddRows({"D"});
-    EXPECT_EQ(host.RowTexts(), (Strings{"D", "C", "B", "A"}));
-    EXPECT_EQ(host.list.RecordCount(), 4u);
-    RECT row;
+// New rows go on top, 40 pixels high, their records following them. A
+// release chooses the row under the pointer, or the last row below them all,
+// and lets go of the mouse the press captured; a new choice repaints the rows
+// whose look changes.
+TEST_F(DriveListControl, RowsAndTheReleaseThatChoosesOne) {
+    AddRows({"A", "B"});
+    AddRows({"C"});
+    EXPECT_EQ(host.RowTexts(), (Strings{"C", "B", "A"}));
+    EXPECT_EQ(host.list.RecordCount(), 3u);
+    RECT row, dirty{}, client;
     host.list.GetItemRect(0, &row);
     EXPECT_EQ(row.bottom - row.top, 40);
-    host.list.SetCurSel(1);
-    host.list.m_chosenIndex = 1;
-    host.list.ClearChoice();
-    EXPECT_EQ(std::pair(host.list.m_chosenIndex, host.list.GetCurSel()), std::pair(-1, LB_ERR));
-    host.list.RemoveAllItems();
-    EXPECT_EQ(std::pair(host.list.GetCount(), host.list.RecordCount()), std::pair(0, size_t{0}));
-}
-
-// A release chooses the row under the pointer, or the last row below them
-// all, and lets go of the mouse the press captured; a new choice repaints the
-// rows whose look changes.
-TEST_F(DriveListControl, ReleaseChoosesTheRowUnderThePointerOrTheLastRow) {
-    AddRows({"A", "B", "C"});
     Mouse(WM_LBUTTONDOWN, 50, 60);
     EXPECT_EQ(::GetCapture(), g_list);
     Mouse(WM_LBUTTONUP, 50, 60);
@@ -107,12 +97,13 @@ TEST_F(DriveListControl, ReleaseChoosesTheRowUnderThePointerOrTheLastRow) {
     ::ValidateRect(g_list, nullptr);
     host.list.m_chosenIndex = 2;
     host.list.RepaintChoice();
-    RECT dirty{};
     ASSERT_TRUE(::GetUpdateRect(g_list, &dirty, FALSE));
     EXPECT_TRUE(dirty.top <= 40 && dirty.bottom > 80) << dirty.top << ".." << dirty.bottom;
+    host.list.ClearChoice();
+    EXPECT_EQ(std::pair(host.list.m_chosenIndex, host.list.GetCurSel()), std::pair(-1, LB_ERR));
     host.list.RemoveAllItems();
+    EXPECT_EQ(host.list.RecordCount(), 0u);
     AddRows({"A"});
-    RECT client;
     ::GetClientRect(g_list, &client);
     ASSERT_GT(client.bottom, 45) << "room below the one 40-pixel row";
     Mouse(WM_LBUTTONUP, 10, client.bottom - 2);
@@ -128,14 +119,15 @@ TEST_F(DriveListControl, KeysChooseTheRowTheyHighlightAndAnnounceIt) {
     ::SetFocus(g_list);
     HWINEVENTHOOK hook = ::SetWinEventHook(EVENT_OBJECT_FOCUS, EVENT_OBJECT_SELECTION, nullptr,
                                            &RecordEvent, ::GetCurrentProcessId(), 0, 0);
+    // Down on the last row stays; a page is one row here.
     for (const auto& [key, row] : {std::pair<UINT, int>{VK_DOWN, 1},
                                    {VK_DOWN, 2},
-                                   {VK_DOWN, 2},  // already on the last row
+                                   {VK_DOWN, 2},
                                    {VK_UP, 1},
                                    {VK_HOME, 0},
                                    {VK_UP, 0},
                                    {VK_END, 2},
-                                   {VK_PRIOR, 1},  // a page is one row here
+                                   {VK_PRIOR, 1},
                                    {VK_NEXT, 2},
                                    {'X', 2}}) {
         const int before = host.list.m_chosenIndex;
@@ -209,9 +201,8 @@ TEST_F(DriveListControl, RowsAreDrawnInTheirLooksColours) {
         ::SendMessageA(host.m_hWnd, WM_DRAWITEM, IDC_DRIVE_LIST, reinterpret_cast<LPARAM>(&draw));
         RECT all{0, 40, 200, 80}, inner{1, 41, 199, 79}, box{44, 45, 200, 81};
         for (const auto& [rect, colour] : {std::pair{&all, c.frame}, {&inner, c.paper}}) {
-            HBRUSH brush = ::CreateSolidBrush(colour);
-            ::FillRect(dc, rect, brush);
-            ::DeleteObject(brush);
+            ::SetDCBrushColor(dc, colour);
+            ::FillRect(dc, rect, static_cast<HBRUSH>(::GetStockObject(DC_BRUSH)));
         }
         ::SetBkMode(dc, TRANSPARENT);
         ::SetTextColor(dc, c.ink);

@@ -8,9 +8,7 @@ namespace {
 
 class TrayTest : public MainWindowTest {
 protected:
-    void Tray(LPARAM mouseMessage, WPARAM iconId = kTrayIconId) {
-        Send(WM_TRAYNOTIFY, iconId, mouseMessage);
-    }
+    void Tray(LPARAM mouse, WPARAM icon = kTrayIconId) { Send(WM_TRAYNOTIFY, icon, mouse); }
     void ToTray() { Command(ID_OPTIONS_MINIMIZE_TO_TRAY); }
     bool Visible() const { return ::IsWindowVisible(Window()) != FALSE; }
 };
@@ -19,7 +17,6 @@ protected:
 // on the first visit only, when no icon of ours can be there.
 TEST_F(TrayTest, IconRecordHasNoTooltipAndOnlyAFirstFailureIsReported) {
     ToTray();
-    EXPECT_FALSE(Visible());
     ASSERT_EQ(system.CountCalls("Shell_NotifyIconA(0)"), 1u);  // NIM_ADD
     const NOTIFYICONDATAA& r = system.notifyIconRecords.back();
     EXPECT_EQ(std::tuple(r.cbSize, r.hWnd, r.uID, r.uFlags, r.uCallbackMessage, r.hIcon),
@@ -93,21 +90,18 @@ TEST_F(TrayTest, ANewTaskbarGetsTheIconBackWhileItIsMeantToBeThere) {
 TEST_F(TrayTest, RightButtonPressOpensTheMenuAtTheCursorThenPostsANullMessage) {
     ToTray();
     system.cursor = POINT{700, 1000};
-    for (const LPARAM other : {WM_RBUTTONUP, WM_LBUTTONDOWN, WM_LBUTTONUP, WM_MOUSEMOVE}) {
-        Tray(other);
-    }
+    for (const LPARAM m : {WM_RBUTTONUP, WM_LBUTTONDOWN, WM_LBUTTONUP, WM_MOUSEMOVE}) Tray(m);
     Tray(WM_RBUTTONDOWN, 2);  // another icon's message
     EXPECT_EQ(system.CountCalls("TrackPopupMenu"), 0u);
-    MSG message;
-    while (::PeekMessageA(&message, Window(), 0, 0, PM_REMOVE)) {
-    }
+    auto nullPosted = [this, message = MSG{}, posted = false]() mutable {
+        while (::PeekMessageA(&message, Window(), 0, 0, PM_REMOVE))
+            posted |= message.message == WM_NULL;
+        return posted;
+    };
+    EXPECT_FALSE(nullPosted());
     Tray(WM_RBUTTONDOWN);
     EXPECT_EQ(system.calls.back(), "TrackPopupMenu(0x22,700,1000,0,null)");
-    bool nullPosted = false;
-    while (::PeekMessageA(&message, Window(), 0, 0, PM_REMOVE)) {
-        nullPosted = nullPosted || message.message == WM_NULL;
-    }
-    EXPECT_TRUE(nullPosted);
+    EXPECT_TRUE(nullPosted());
     Tray(WM_CONTEXTMENU);
     EXPECT_EQ(system.CountCalls("TrackPopupMenu"), 2u);
     EXPECT_FALSE(Visible());
