@@ -20,13 +20,12 @@ public:
     // The row records in list order, row 0 first.
     std::vector<std::string> RowTexts() const {
         std::vector<std::string> texts;
-        for (int row = 0; row < list.GetCount(); ++row) {
-            texts.push_back(static_cast<const CExtItem*>(list.GetItemDataPtr(row))->m_text);
-        }
+        for (int row = 0; row < list.GetCount(); ++row) texts.push_back(Row(row).m_text);
         return texts;
     }
-    HICON RowIcon(int row) const {
-        return static_cast<const CExtItem*>(list.GetItemDataPtr(row))->m_icon;
+    HICON RowIcon(int row) const { return Row(row).m_icon; }
+    const CExtItem& Row(int row) const {
+        return *static_cast<const CExtItem*>(list.GetItemDataPtr(row));
     }
 
     CListBoxCH list;

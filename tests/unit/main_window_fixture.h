@@ -7,6 +7,7 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "app/main_dialog.h"
@@ -15,11 +16,17 @@
 #include "recording_system_api.h"
 #include "res/resource.h"
 
+// A resource of this program as stored; empty when there is none.
+inline std::string_view ResourceBytes(UINT id, const char* type) {
+    HMODULE module = ::GetModuleHandleA(nullptr);
+    HRSRC found = ::FindResourceA(module, MAKEINTRESOURCEA(id), type);
+    if (found == nullptr) return {};
+    const char* bytes = static_cast<const char*>(::LockResource(::LoadResource(module, found)));
+    return {bytes, ::SizeofResource(module, found)};
+}
+
 inline MachineDescription MachineOf(std::vector<SimDisk> disks, std::vector<SimVolume> volumes) {
-    MachineDescription description;
-    description.disks = std::move(disks);
-    description.volumes = std::move(volumes);
-    return description;
+    return {std::move(disks), std::move(volumes), {}};
 }
 
 class MainWindowTest : public ::testing::Test {
@@ -54,7 +61,3 @@ protected:
     RecordingSystemApi system;
     std::unique_ptr<CKorvane_Safe_EjectDlg> dialog;
 };
-
-// Closes the next modal window with this caption as soon as it is shown, from
-// inside its own modal loop.
-void CloseModalWindowWhenShown(const char* caption);

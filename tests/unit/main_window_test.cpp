@@ -1,48 +1,54 @@
-// The main window as Windows drives it: its start-up, and every row of its
-// message table reached by its real message, each with what it visibly does.
+// The main window as Windows drives it and the user sees it: its start-up,
+// every row of its message table reached by its real message, the icon of
+// the minimised window, and the About box.
 #include <functional>
 #include <set>
 #include <tuple>
 
+#include "help/about_dialog.h"
 #include "help/help_dialog.h"
 #include "main_window_fixture.h"
 
 namespace {
 
-HWND g_modalToClose = nullptr;
-std::string g_modalCaption;
+HWND g_aboutBox = nullptr;  // the About box the timer below closed
 
-void CALLBACK CloseModalTimer(HWND, UINT, UINT_PTR timer, DWORD) {
-    HWND window = ::FindWindowA(nullptr, g_modalCaption.c_str());
-    if (window == nullptr || !::IsWindowVisible(window)) return;
+// Closes the About box from inside its own modal loop once it is shown.
+void CALLBACK CloseAboutBox(HWND, UINT, UINT_PTR timer, DWORD) {
+    g_aboutBox = ::FindWindowA(nullptr, "About Korvane Safe Eject");
+    if (g_aboutBox == nullptr || !::IsWindowVisible(g_aboutBox)) return;
     ::KillTimer(nullptr, timer);
-    g_modalToClose = window;
-    ::PostMessageA(window, WM_COMMAND, IDCANCEL, 0);
+    ::PostMessageA(g_aboutBox, WM_COMMAND, IDCANCEL, 0);
 }
 
-}  // namespace
-
-void CloseModalWindowWhenShown(const char* caption) {
-    g_modalCaption = caption;
-    g_modalToClose = nullptr;
-    ::SetTimer(nullptr, 0, 20, &CloseModalTimer);
-}
-
-namespace {
-
-TEST_F(MainWindowTest, StartsWithItsAboutItemListFocusAndAutostartMark) {
+// Start-up puts an About item in the system menu, fills and focuses the list
+// and marks autostart as the shortcut says. Older copies end and this one
+// (process 100) stays. The switch is looked for in the whole command line,
+// case-sensitive and untokenised.
+TEST_F(MainWindowTest, StartUpEndsOlderCopiesAndGoesToTheTrayOnlyWithTheSwitch) {
     char text[128] = {};
     ::GetMenuStringA(::GetSystemMenu(Window(), FALSE), IDM_ABOUTBOX, text, sizeof(text),
                      MF_BYCOMMAND);
     EXPECT_STREQ(text, "&About Korvane Vuru DIZ Azova...");
     EXPECT_EQ(List().GetCount(), 4);  // KR7, Citadel, locked Warden, generic stick
     EXPECT_EQ(::GetFocus(), List().m_hWnd);
-    for (const bool shortcut : {false, true}) {
-        if (shortcut)
-            system.existingFiles.insert(system.startupFolder + "\\Korvane_Safe_Eject.lnk");
+    const std::string shortcut = system.startupFolder + "\\Korvane_Safe_Eject.lnk";
+    for (const auto& [commandLine, toTray, linked] :
+         {std::tuple<const char*, size_t, bool>{"", 0, true},
+          {"/min", 1, false},
+          {"\"C:\\K.exe\" /MIN", 0, false},
+          {"\"C:\\K.exe\" /minimize", 1, true},
+          {"C:\\tools/min\\K.exe", 1, false}}) {
+        system.commandLine = commandLine;
+        system.calls.clear();
+        system.terminated.clear();
+        system.processes = {{7, "Korvane_Safe_Eject.exe"}, {100, "Korvane_Safe_Eject.exe"}};
+        system.existingFiles = linked ? std::set{shortcut} : std::set<std::string>{};
         CreateWindowOn(DefaultMachineDescription());
+        EXPECT_EQ(system.CountCalls("Shell_NotifyIconA(0)"), toTray) << commandLine;  // NIM_ADD
+        EXPECT_EQ(system.terminated, std::vector<DWORD>{7});
         EXPECT_EQ(::GetMenuState(::GetMenu(Window()), ID_OPTIONS_AUTOSTART, 0) & MF_CHECKED,
-                  shortcut ? UINT{MF_CHECKED} : 0u);
+                  linked ? UINT{MF_CHECKED} : 0u);
     }
 }
 
@@ -60,8 +66,8 @@ TEST_F(MainWindowTest, EveryMessageTableRowDoesWhatItShould) {
         return [&, shown](LRESULT) { return !!::IsWindowVisible(Window()) == shown; };
     };
     auto toTray = [&] { Command(ID_OPTIONS_MINIMIZE_TO_TRAY), system.calls.clear(); };
-    auto about = [] { CloseModalWindowWhenShown("About Korvane Safe Eject"); };
-    auto aboutClosed = [](LRESULT) { return g_modalToClose && !::IsWindow(g_modalToClose); };
+    auto about = [] { g_aboutBox = nullptr, ::SetTimer(nullptr, 0, 20, &CloseAboutBox); };
+    auto aboutClosed = [](LRESULT) { return g_aboutBox && !::IsWindow(g_aboutBox); };
     const std::vector<std::string> exit{"ExitProcess(0)"};
     const struct {
         UINT message, code, id;  // for WM_COMMAND its code and id, otherwise wParam in id
@@ -95,13 +101,20 @@ TEST_F(MainWindowTest, EveryMessageTableRowDoesWhatItShould) {
         {WM_COMMAND, 0, ID_HELP_ABOUT, about, aboutClosed},
         {WM_COMMAND, 0, ID_HELP_VISIT, nullptr,
          calls({"ShellExecuteA(0x0,open,http://www.korvane.example/,null,null,1)"})},
-        // The guide keeps its scroll bars (where there is a browser to make one).
+        // The guide (where there is a browser to make one): an unowned, resizable
+        // top-level window that keeps its scroll bars.
         {WM_COMMAND, 0, ID_HELP_USER_GUIDE, nullptr,
          [&](LRESULT) {
              HelpDialog* guide = dialog->m_pHelpDialog;
-             const bool scrolls = !guide || (guide->m_dwHostFlags & DOCHOSTUIFLAG_SCROLL_NO) == 0;
-             if (guide) guide->DestroyWindow();
-             return scrolls;
+             if (!guide) return true;
+             const auto style = ::GetWindowLongPtrA(guide->m_hWnd, GWL_STYLE);
+             const bool right = (guide->m_dwHostFlags & DOCHOSTUIFLAG_SCROLL_NO) == 0 &&
+                                (style & (WS_THICKFRAME | WS_MAXIMIZEBOX | WS_CHILD)) ==
+                                    (WS_THICKFRAME | WS_MAXIMIZEBOX) &&
+                                !::GetWindow(guide->m_hWnd, GW_OWNER) &&
+                                ::IsWindowVisible(guide->m_hWnd);
+             guide->DestroyWindow();
+             return right;
          }},
         {WM_COMMAND, BN_CLICKED, IDCANCEL, nullptr, visible(true)},  // Esc
         {WM_COMMAND, STN_CLICKED, IDC_REFRESH_ICON, nullptr, refreshed(1)},
@@ -128,6 +141,59 @@ TEST_F(MainWindowTest, EveryMessageTableRowDoesWhatItShould) {
         EXPECT_TRUE(reached.count({message, entry.code, entry.id}))
             << std::hex << message << " " << entry.id;
     }
+}
+
+// The icon a minimised window paints lies centred in its area. Today's
+// Windows gives an iconic window no client area to paint, so the window is
+// made iconic as older Windows did: its area kept, its controls gone, its
+// painting (under Wine as there) measured from the window's own corner.
+TEST_F(MainWindowTest, MinimisedWindowPaintsItsIconCentred) {
+    // Read from the screen: no window of an earlier test may lie over it.
+    ::SetWindowPos(Window(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    for (HWND child = ::GetWindow(Window(), GW_CHILD); child;
+         child = ::GetWindow(child, GW_HWNDNEXT)) {
+        ::ShowWindow(child, SW_HIDE);
+    }
+    ::SetWindowLongA(Window(), GWL_STYLE, ::GetWindowLongA(Window(), GWL_STYLE) | WS_MINIMIZE);
+    RECT client, window;
+    ::GetClientRect(Window(), &client);
+    ::GetWindowRect(Window(), &window);
+    const int cx = ::GetSystemMetrics(SM_CXICON), cy = ::GetSystemMetrics(SM_CYICON);
+    const int left = window.left + (client.right - cx + 1) / 2;
+    const int top = window.top + (client.bottom - cy + 1) / 2;
+    HDC screen = ::GetDC(nullptr);
+    int inked = 0;
+    // The X server shows the window when it gets to it: a busy one, later.
+    for (int tries = 0; tries < 40 && inked <= cx * cy / 4; ++tries, ::Sleep(50)) {
+        ::RedrawWindow(Window(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+        const COLORREF background = ::GetPixel(screen, window.right - 10, window.bottom - 10);
+        inked = 0;
+        for (int i = 0; i < cx * cy; ++i)
+            inked += ::GetPixel(screen, left + i % cx, top + i / cx) != background;
+    }
+    ::ReleaseDC(nullptr, screen);
+    EXPECT_GT(inked, cx * cy / 4);
+}
+
+// The licence shown byte for byte, wrapped at the field's edge; each click on
+// the web address opens the site, and the box stays.
+TEST_F(MainWindowTest, AboutBoxShowsTheLicenceAsStoredAndOpensTheSite) {
+    CAboutDlg about(system, dialog.get());
+    ASSERT_TRUE(about.Create(IDD_ABOUTBOX, Window()));
+    about.ShowWindow(SW_SHOW);  // the template is not visible by itself
+    const std::string_view stored = ResourceBytes(IDR_LICENSE_TEXT, "TEXT");
+    ASSERT_GT(stored.size(), 1000u);
+    EXPECT_EQ(about.m_licenseEdit.GetWindowText(), stored);
+    const LONG style = ::GetWindowLongA(about.m_licenseEdit.m_hWnd, GWL_STYLE);
+    EXPECT_EQ(style & (ES_AUTOHSCROLL | WS_HSCROLL), 0);
+    EXPECT_EQ(::GetFocus(), ::GetDlgItem(about.m_hWnd, IDOK));
+    for (int click = 0; click < 2; ++click) {
+        ::SendMessageA(about.m_hWnd, WM_COMMAND, MAKEWPARAM(IDC_WEB_ADDRESS, STN_CLICKED),
+                       reinterpret_cast<LPARAM>(::GetDlgItem(about.m_hWnd, IDC_WEB_ADDRESS)));
+    }
+    EXPECT_EQ(system.CountCalls("ShellExecuteA(0x0,open,http://www.korvane.example/,null,null,1)"),
+              2u);
+    EXPECT_TRUE(::IsWindowVisible(about.m_hWnd));
 }
 
 }  // namespace

@@ -8,35 +8,23 @@ namespace {
 
 class TrayTest : public MainWindowTest {
 protected:
-    void Tray(LPARAM mouseMessage, WPARAM iconId = kTrayIconId) {
-        Send(WM_TRAYNOTIFY, iconId, mouseMessage);
+    void Tray(LPARAM mouse, WPARAM icon = kTrayIconId) { Send(WM_TRAYNOTIFY, icon, mouse); }
+    void ToTray(bool addFails = false) {
+        system.notifyIconFails = addFails;
+        Command(ID_OPTIONS_MINIMIZE_TO_TRAY);
+        system.notifyIconFails = false;
     }
-    void ToTray() { Command(ID_OPTIONS_MINIMIZE_TO_TRAY); }
     bool Visible() const { return ::IsWindowVisible(Window()) != FALSE; }
+    size_t Adds() const { return system.CountCalls("Shell_NotifyIconA(0)"); }  // NIM_ADD
 };
 
-// Windows refuses a second icon with the same id: a failing add is reported
-// on the first visit only, when no icon of ours can be there.
-TEST_F(TrayTest, IconRecordHasNoTooltipAndOnlyAFirstFailureIsReported) {
+TEST_F(TrayTest, IconRecordHasNoTooltip) {
     ToTray();
-    EXPECT_FALSE(Visible());
-    ASSERT_EQ(system.CountCalls("Shell_NotifyIconA(0)"), 1u);  // NIM_ADD
-    const NOTIFYICONDATAA& record = system.notifyIconRecords.back();
-    EXPECT_EQ(record.cbSize, sizeof(NOTIFYICONDATAA));
-    EXPECT_EQ(record.hWnd, Window());
-    EXPECT_EQ(record.uID, 1u);
-    EXPECT_EQ(record.uFlags, UINT{NIF_MESSAGE | NIF_ICON});
-    EXPECT_EQ(record.uCallbackMessage, 0x0401u);
-    EXPECT_EQ(record.hIcon, dialog->m_hIcon);
-    Command(ID_TRAY_RESTORE);
-    system.notifyIconFails = true;
-    ToTray();
-    EXPECT_TRUE(system.messageBoxes.empty());
-    CreateWindowOn(DefaultMachineDescription());
-    ToTray();
-    EXPECT_FALSE(Visible());
-    EXPECT_EQ(system.messageBoxes,
-              std::vector<std::string>{"Korvane_Safe_Eject|Unable to Set Tray Icon|0x0"});
+    ASSERT_EQ(Adds(), 1u);
+    const NOTIFYICONDATAA& r = system.notifyIconRecords.back();
+    EXPECT_EQ(std::tuple(r.cbSize, r.hWnd, r.uID, r.uFlags, r.uCallbackMessage, r.hIcon),
+              std::tuple(DWORD{sizeof(r)}, Window(), 1u, UINT{NIF_MESSAGE | NIF_ICON}, 0x401u,
+                         dialog->m_hIcon));
 }
 
 // A double-click takes the icon away and rebuilds the list; Restore leaves
@@ -49,8 +37,7 @@ TEST_F(TrayTest, HiddenStartComesBackInPlaceByDoubleClickOrRestore) {
         system.calls.clear();
         const size_t before = Refreshes();
         doubleClick ? Tray(WM_LBUTTONDBLCLK) : Command(ID_TRAY_RESTORE);
-        EXPECT_TRUE(Visible());
-        EXPECT_FALSE(::IsIconic(Window()));
+        EXPECT_TRUE(Visible() && !::IsIconic(Window()));
         EXPECT_EQ(Refreshes() - before, doubleClick ? 1u : 0u);
         EXPECT_EQ(system.CountCalls("Shell_NotifyIconA(2)"), doubleClick ? 1u : 0u);
         RECT frame{};
@@ -60,35 +47,39 @@ TEST_F(TrayTest, HiddenStartComesBackInPlaceByDoubleClickOrRestore) {
     }
 }
 
-// A restarted taskbar has an empty tray: the icon is added again, silently,
+// Windows refuses a second icon with the same id: a failing add is reported
+// on the first visit to the tray only, when no icon of ours can be there. A
+// restarted taskbar has an empty tray: the icon is added again, silently,
 // while it is meant to be there, also after the first add failed.
-TEST_F(TrayTest, ANewTaskbarGetsTheIconBackWhileItIsMeantToBeThere) {
+TEST_F(TrayTest, OnlyAFirstFailureIsReportedAndANewTaskbarGetsTheIconBack) {
     const struct {
         const char* state;
         std::function<void()> reach;
-        bool added;
+        bool added, shown, reported;
     } cases[] = {
-        {"never in the tray", [] {}, false},
-        {"in the tray", [this] { ToTray(); }, true},
-        {"restored, icon left", [this] { ToTray(), Command(ID_TRAY_RESTORE); }, true},
-        {"icon double-clicked away", [this] { ToTray(), Tray(WM_LBUTTONDBLCLK); }, false},
-        {"first add failed",
-         [this] { system.notifyIconFails = true, ToTray(), system.notifyIconFails = false; }, true},
+        {"never in the tray", [] {}, false, true, false},
+        {"in the tray", [this] { ToTray(); }, true, false, false},
+        {"restored, icon left", [this] { ToTray(), Command(ID_TRAY_RESTORE); }, true, true, false},
+        {"back, the add failing", [this] { ToTray(), Command(ID_TRAY_RESTORE), ToTray(true); },
+         true, false, false},
+        {"icon double-clicked away", [this] { ToTray(), Tray(WM_LBUTTONDBLCLK); }, false, true,
+         false},
+        {"first add failed", [this] { ToTray(true); }, true, false, true},
     };
     const UINT taskbarCreated = ::RegisterWindowMessageA("TaskbarCreated");
-    for (const auto& [state, reach, added] : cases) {
+    const std::vector<std::string> none, failure{"Korvane_Safe_Eject|Unable to Set Tray Icon|0x0"};
+    for (const auto& [state, reach, added, shown, reported] : cases) {
         CreateWindowOn(DefaultMachineDescription());
+        system.messageBoxes.clear();
         reach();
-        const bool visible = Visible();
-        const size_t adds = system.CountCalls("Shell_NotifyIconA(0)");
-        const size_t boxes = system.messageBoxes.size();
+        const size_t adds = Adds();
         Send(taskbarCreated);
-        EXPECT_EQ(system.CountCalls("Shell_NotifyIconA(0)") - adds, added ? 1u : 0u) << state;
-        EXPECT_EQ(Visible(), visible) << state;
+        EXPECT_EQ(Adds() - adds, added ? 1u : 0u) << state;
+        EXPECT_EQ(Visible(), shown) << state;
         system.notifyIconFails = true;  // a failing add on its arrival is not reported
         Send(taskbarCreated);
         system.notifyIconFails = false;
-        EXPECT_EQ(system.messageBoxes.size(), boxes) << state;
+        EXPECT_EQ(system.messageBoxes, reported ? failure : none) << state;
     }
 }
 
@@ -97,21 +88,18 @@ TEST_F(TrayTest, ANewTaskbarGetsTheIconBackWhileItIsMeantToBeThere) {
 TEST_F(TrayTest, RightButtonPressOpensTheMenuAtTheCursorThenPostsANullMessage) {
     ToTray();
     system.cursor = POINT{700, 1000};
-    for (const LPARAM other : {WM_RBUTTONUP, WM_LBUTTONDOWN, WM_LBUTTONUP, WM_MOUSEMOVE}) {
-        Tray(other);
-    }
+    for (const LPARAM m : {WM_RBUTTONUP, WM_LBUTTONDOWN, WM_LBUTTONUP, WM_MOUSEMOVE}) Tray(m);
     Tray(WM_RBUTTONDOWN, 2);  // another icon's message
     EXPECT_EQ(system.CountCalls("TrackPopupMenu"), 0u);
-    MSG message;
-    while (::PeekMessageA(&message, Window(), 0, 0, PM_REMOVE)) {
-    }
+    auto nullPosted = [this, message = MSG{}, posted = false]() mutable {
+        while (::PeekMessageA(&message, Window(), 0, 0, PM_REMOVE))
+            posted |= message.message == WM_NULL;
+        return posted;
+    };
+    EXPECT_FALSE(nullPosted());
     Tray(WM_RBUTTONDOWN);
     EXPECT_EQ(system.calls.back(), "TrackPopupMenu(0x22,700,1000,0,null)");
-    bool nullPosted = false;
-    while (::PeekMessageA(&message, Window(), 0, 0, PM_REMOVE)) {
-        nullPosted = nullPosted || message.message == WM_NULL;
-    }
-    EXPECT_TRUE(nullPosted);
+    EXPECT_TRUE(nullPosted());
     Tray(WM_CONTEXTMENU);
     EXPECT_EQ(system.CountCalls("TrackPopupMenu"), 2u);
     EXPECT_FALSE(Visible());

@@ -2,36 +2,17 @@
 // window from opening to closing. The browser here draws nothing (Wine has no
 // HTML engine in this set-up), so the window and the resources are what is
 // checked, never the rendering.
-#include <gtest/gtest.h>
-
 #include <algorithm>
-#include <cctype>
 #include <functional>
-#include <string_view>
 #include <thread>
 
-#include "app/main_dialog.h"
 #include "help/help_dialog.h"
+#include "main_window_fixture.h"
 #include "platform/com_ptr.h"
-#include "platform/framework/win_app.h"
-#include "platform/sim/default_machine.h"
-#include "platform/sim/simulated_machine.h"
-#include "recording_system_api.h"
-#include "res/resource.h"
 // After the SDK's base headers, which it expects to be in place already.
 #include <exdisp.h>
 
 namespace {
-
-std::string_view ResourceBytes(UINT id, const char* type) {
-    HMODULE module = ::GetModuleHandleA(nullptr);
-    HRSRC found = ::FindResourceA(module, MAKEINTRESOURCEA(id), type);
-    HGLOBAL loaded = found == nullptr ? nullptr : ::LoadResource(module, found);
-    const void* bytes = loaded == nullptr ? nullptr : ::LockResource(loaded);
-    return bytes == nullptr
-               ? std::string_view{}
-               : std::string_view{static_cast<const char*>(bytes), ::SizeofResource(module, found)};
-}
 
 // Runs this thread's messages until `done` holds or the time is up.
 bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 5000) {
@@ -46,10 +27,10 @@ bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 5000) {
 // Whether this machine can make a WebBrowser control at all.
 bool WebBrowserInstalled() {
     const HRESULT ole = ::OleInitialize(nullptr);
-    IOleObject* browser = nullptr;
+    ComPtr<IOleObject> browser;
     const HRESULT created = ::CoCreateInstance(CLSID_WebBrowser, nullptr, CLSCTX_INPROC_SERVER,
-                                               IID_IOleObject, reinterpret_cast<void**>(&browser));
-    if (browser != nullptr) browser->Release();
+                                               IID_IOleObject, browser.out());
+    browser.reset();
     if (SUCCEEDED(ole)) ::OleUninitialize();
     return SUCCEEDED(created);
 }
@@ -68,11 +49,7 @@ public:
     }
 
 protected:
-    void OnCancel() override {
-        m_closing = true;
-        HelpDialog::OnCancel();
-        m_closing = false;
-    }
+    void OnCancel() override { m_closing = true, HelpDialog::OnCancel(), m_closing = false; }
 
 private:
     int& m_deletions;
@@ -80,85 +57,29 @@ private:
 };
 
 CountedGuide* OpenCountedGuide(int& deletions) {
-    auto* guide = new CountedGuide(deletions);
-    if (!guide->Create(IDD_USER_GUIDE, ::GetDesktopWindow())) {
-        delete guide;
-        return nullptr;
-    }
+    auto guide = std::make_unique<CountedGuide>(deletions);
+    if (!guide->Create(IDD_USER_GUIDE, ::GetDesktopWindow())) return nullptr;
     guide->ShowWindow(SW_SHOW);
-    return guide;
+    return guide.release();
 }
 
-// The page: ASCII with CR LF line ends, its picture (a 422 by 198 PNG) found
-// through the program's resources, and nothing the dialog would take for its
-// OK or Cancel button (the browser matches ids and names ignoring case).
-TEST(UserGuideResources, PageAndPictureAreAsTheBrowserNeedsThem) {
-    const std::string_view page = ResourceBytes(IDR_USER_GUIDE_HTML, MAKEINTRESOURCEA(23));
-    ASSERT_TRUE(page.ends_with("\r\n"));
-    for (size_t i = 0; i < page.size(); ++i) {
-        ASSERT_LT(static_cast<unsigned char>(page[i]), 0x80) << i;
-        ASSERT_EQ(page[i] == '\n', i > 0 && page[i - 1] == '\r') << "line end at " << i;
-    }
-    std::string lower(page);
-    std::transform(lower.begin(), lower.end(), lower.begin(), ::tolower);
-    EXPECT_NE(lower.find("<img src=\"res:/png/#157\""), std::string::npos);
-    EXPECT_NE(lower.find("id=\"helpdialog\""), std::string::npos);
-    EXPECT_EQ(lower.find("buttonok"), std::string::npos);
-    EXPECT_EQ(lower.find("buttoncancel"), std::string::npos);
-    const std::string_view png = ResourceBytes(IDR_USER_GUIDE_PICTURE, "PNG");
-    // The signature, then the IHDR chunk: length 13, width and height big-endian.
-    EXPECT_EQ(png.substr(0, 24),
-              std::string_view("\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR\0\0\x01\xa6\0\0\0\xc6", 24));
+// The page shows its picture from the program's resources, and has nothing
+// the dialog would take for its OK or Cancel button (the browser matches ids
+// and names ignoring case).
+TEST(UserGuideResources, PageFindsItsPictureAndHasNoDialogButtons) {
+    std::string page(ResourceBytes(IDR_USER_GUIDE_HTML, MAKEINTRESOURCEA(23)));
+    std::transform(page.begin(), page.end(), page.begin(), ::tolower);
+    EXPECT_NE(page.find("<img src=\"res:/png/#157\""), std::string::npos);
+    EXPECT_EQ(ResourceBytes(IDR_USER_GUIDE_PICTURE, "PNG").substr(1, 3), "PNG");
+    EXPECT_EQ(page.find("buttonok"), page.find("buttoncancel")) << "neither is there";
 }
 
-// Help > User Guide opens another unowned, resizable top-level window each
-// time, the browser filling it; the main window keeps the newest guide and
-// forgets it when that guide closes.
-TEST(UserGuideWindow, EachUseOpensAnotherWindowFilledByTheBrowser) {
-    REQUIRE_WEB_BROWSER();
-    RecordingSystemApi system;
-    SimulatedMachine machine(DefaultMachineDescription());
-    CKorvane_Safe_EjectDlg mainWindow(machine, system);
-    CWinApp application;
-    application.m_pMainWnd = &mainWindow;
-    HWND guides[2];
-    for (HWND& window : guides) {
-        mainWindow.OpenUserGuide();
-        ASSERT_NE(mainWindow.m_pHelpDialog, nullptr);
-        window = mainWindow.m_pHelpDialog->m_hWnd;
-        EXPECT_TRUE(::IsWindowVisible(window));
-        EXPECT_EQ(mainWindow.m_pHelpDialog->GetWindowText(), "User Guide - Korvane Zavo DER Edizu");
-        const auto style = static_cast<DWORD>(::GetWindowLongPtrA(window, GWL_STYLE));
-        EXPECT_EQ(style & (WS_THICKFRAME | WS_MAXIMIZEBOX | WS_CHILD),
-                  DWORD{WS_THICKFRAME | WS_MAXIMIZEBOX});
-        EXPECT_EQ(::GetWindow(window, GW_OWNER), nullptr);
-        RECT frame{}, browser{}, client{};
-        ::GetWindowRect(window, &frame);
-        ::SetWindowPos(window, nullptr, 0, 0, frame.right - frame.left + 120,
-                       frame.bottom - frame.top - 60, SWP_NOMOVE | SWP_NOZORDER);
-        const HWND child = ::GetWindow(window, GW_CHILD);
-        EXPECT_EQ(::GetWindow(child, GW_HWNDNEXT), nullptr) << "the browser is the only child";
-        ::GetWindowRect(child, &browser);
-        ::MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&browser), 2);
-        ::GetClientRect(window, &client);
-        EXPECT_TRUE(::EqualRect(&browser, &client));
-    }
-    EXPECT_NE(guides[0], guides[1]);
-    const HelpDialog* newest = mainWindow.m_pHelpDialog;
-    ::SendMessageA(guides[0], WM_CLOSE, 0, 0);
-    ASSERT_TRUE(PumpUntil([&] { return !::IsWindow(guides[0]); }));
-    EXPECT_EQ(mainWindow.m_pHelpDialog, newest);
-    ::SendMessageA(guides[1], WM_SYSCOMMAND, SC_CLOSE, 0);
-    ASSERT_TRUE(PumpUntil([&] { return !::IsWindow(guides[1]); }));
-    EXPECT_EQ(mainWindow.m_pHelpDialog, nullptr);
-    application.m_pMainWnd = nullptr;
-}
-
-// The close box and Alt+F4, a plain WM_CLOSE and the page's OK and Cancel
-// buttons all end the guide: the window and its object go, once, and the
-// browser and its OLE session with them, so that on a thread of its own COM
-// is afterwards no longer initialised at all.
-TEST(UserGuideWindow, EveryWayOfClosingEndsItOnceAndReleasesTheBrowser) {
+// Until it closes the browser fills the guide, however it is sized. The close
+// box and Alt+F4, a plain WM_CLOSE and the page's OK and Cancel buttons all
+// end it: the window and its object go, once, and the browser and its OLE
+// session with them, so that on a thread of its own COM is afterwards no
+// longer initialised at all.
+TEST(UserGuideWindow, FilledByTheBrowserUntilEveryWayOfClosingEndsItOnce) {
     REQUIRE_WEB_BROWSER();
     std::thread([] {
         const std::pair<const char*, std::function<void(CountedGuide&)>> routes[] = {
@@ -172,6 +93,16 @@ TEST(UserGuideWindow, EveryWayOfClosingEndsItOnceAndReleasesTheBrowser) {
             CountedGuide* guide = OpenCountedGuide(deletions);
             ASSERT_NE(guide, nullptr);
             const HWND window = guide->m_hWnd;
+            RECT frame{}, browser{}, client{};
+            ::GetWindowRect(window, &frame);
+            ::SetWindowPos(window, nullptr, 0, 0, frame.right - frame.left + 120,
+                           frame.bottom - frame.top - 60, SWP_NOMOVE | SWP_NOZORDER);
+            const HWND child = ::GetWindow(window, GW_CHILD);
+            EXPECT_EQ(::GetWindow(child, GW_HWNDNEXT), nullptr) << "the browser is the only child";
+            ::GetWindowRect(child, &browser);
+            ::MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&browser), 2);
+            ::GetClientRect(window, &client);
+            EXPECT_TRUE(::EqualRect(&browser, &client)) << route;
             close(*guide);
             EXPECT_TRUE(PumpUntil([&] { return !::IsWindow(window); })) << route;
             PumpUntil([] { return false; }, 100);  // nothing left over may touch it again
@@ -184,22 +115,15 @@ TEST(UserGuideWindow, EveryWayOfClosingEndsItOnceAndReleasesTheBrowser) {
 }
 
 // Without a browser (a thread multithreaded for COM cannot place the control)
-// the window destroys itself while it is made: nothing is shown, the object
-// stays the caller's, and the menu command remembers no guide.
+// the window destroys itself while it is made: nothing is shown, and the
+// object stays the caller's.
 TEST(UserGuideWindow, WithoutABrowserNothingIsShown) {
     std::thread([] {
         ASSERT_EQ(::CoInitializeEx(nullptr, COINIT_MULTITHREADED), S_OK);
         int deletions = 0;
-        auto* guide = new CountedGuide(deletions);
-        EXPECT_FALSE(guide->Create(IDD_USER_GUIDE, ::GetDesktopWindow()));
+        EXPECT_EQ(OpenCountedGuide(deletions), nullptr);
         PumpUntil([] { return false; }, 100);
-        EXPECT_EQ(deletions, 0);
-        delete guide;
-        RecordingSystemApi system;
-        SimulatedMachine machine(DefaultMachineDescription());
-        CKorvane_Safe_EjectDlg mainWindow(machine, system);
-        mainWindow.OpenUserGuide();
-        EXPECT_EQ(mainWindow.m_pHelpDialog, nullptr);
+        EXPECT_EQ(deletions, 1) << "once, by its owner";
         ::CoUninitialize();
     }).join();
 }
@@ -214,8 +138,7 @@ public:
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
         const bool known =
             iid == IID_IUnknown || iid == IID_IOleWindow || iid == IID_IOleInPlaceActiveObject;
-        *object = known ? this : nullptr;
-        if (known) AddRef();
+        *object = known ? (AddRef(), this) : nullptr;
         return known ? S_OK : E_NOINTERFACE;
     }
     ULONG STDMETHODCALLTYPE AddRef() override { return ++references; }
@@ -241,9 +164,8 @@ public:
 
 protected:
     BOOL OnInitDialog() override {
-        CDialog::OnInitDialog();
         ::PostMessageA(m_hWnd, WM_COMMAND, IDCANCEL, 0);
-        return TRUE;
+        return CDialog::OnInitDialog();
     }
 };
 
@@ -278,12 +200,8 @@ TEST(UserGuideKeyboard, GoesToTheActiveObjectFirstUnderEitherLoop) {
             ::PostMessageA(window, WM_KEYDOWN, key, 0);
         }
         SelfEndingDialog dialog;
-        if (modal) {
-            dialog.DoModal();
-        } else {
-            ASSERT_TRUE(dialog.Create(IDD_ABOUTBOX, nullptr));
-            dialog.RunModalLoop();
-        }
+        if (modal) dialog.DoModal();
+        if (!modal && dialog.Create(IDD_ABOUTBOX, nullptr)) dialog.RunModalLoop();
         EXPECT_EQ(standIn.offered, (std::vector<WPARAM>{VK_TAB, 'C'})) << modal;
     }
     frame->SetActiveObject(nullptr, nullptr);
