@@ -9,28 +9,26 @@ namespace {
 
 TEST(ProcessScan, EndsExactlyTheNamedProcessesThatItCanOpen) {
     struct Case {
+        const char* failing;
         std::vector<RecordingSystemApi::Process> processes;
-        bool snapshotFails, firstFails;
-        std::set<DWORD> unopenable;
-        std::vector<DWORD> ended, sleeps;
+        std::vector<DWORD> ended;
+        size_t pauses;
     };
     const std::vector<RecordingSystemApi::Process> wardens{
         {10, "Warden.exe"}, {11, "WARDEN.EXE"}, {12, "Warden.exe"}, {13, "MyWarden.exe"}};
     for (const Case& c : std::initializer_list<Case>{
-             {wardens, false, false, {}, {10, 12}, {1000}},
-             {{{10, "explorer.exe"}}, false, false, {}, {}, {1000}},  // a scan that ran pauses
-             {wardens, false, false, {10}, {12}, {1000}},             // the unopenable one is left
-             {wardens, true, false, {}, {}, {}},                      // no process list, no pause
-             {wardens, false, true, {}, {}, {}},
+             {"", wardens, {10, 12}, 1},
+             {"", {{10, "explorer.exe"}}, {}, 1},           // a scan that ran pauses
+             {"OpenProcess(1,0,10)", wardens, {12}, 1},     // the unopenable one is left
+             {"CreateToolhelp32Snapshot", wardens, {}, 0},  // no process list, no pause
+             {"Process32First", wardens, {}, 0},
          }) {
         RecordingSystemApi system;
         system.processes = c.processes;
-        system.snapshotFails = c.snapshotFails;
-        system.firstProcessFails = c.firstFails;
-        system.unopenableProcesses = c.unopenable;
+        if (*c.failing) system.failing[c.failing] = ERROR_ACCESS_DENIED;
         TerminateProcessesByName(system, "Warden.exe");
-        EXPECT_EQ(system.terminated, c.ended);
-        EXPECT_EQ(system.sleeps, c.sleeps);
+        EXPECT_EQ(system.terminated, c.ended) << c.failing;
+        EXPECT_EQ(system.CountCalls("Sleep(1000)"), c.pauses) << c.failing;
         EXPECT_EQ(system.openHandles, 0);
     }
 }
@@ -44,7 +42,7 @@ TEST(ProcessScan, OtherInstancesEndButNotThisOneAndWithoutPause) {
                         {12, "Korvane_Safe_Eject_sim.exe"}};
     TerminateOtherInstances(system, 100);
     EXPECT_EQ(system.terminated, (std::vector<DWORD>{7, 8}));
-    EXPECT_TRUE(system.sleeps.empty());
+    EXPECT_EQ(system.CountCalls("Sleep"), 0u);
     EXPECT_EQ(system.openHandles, 0);
 }
 

@@ -1,7 +1,6 @@
 #include "recording_system_api.h"
 
-#include <cstring>
-#include <string>
+#include <cstdio>
 
 namespace {
 
@@ -9,10 +8,6 @@ std::string Hex(uintptr_t value) {
     char text[32];
     std::snprintf(text, sizeof(text), "0x%llx", static_cast<unsigned long long>(value));
     return text;
-}
-
-const char* Text(const char* text) {
-    return text == nullptr ? "null" : text;
 }
 
 }  // namespace
@@ -23,12 +18,6 @@ size_t RecordingSystemApi::CountCalls(const std::string& prefix) const {
     return count;
 }
 
-HANDLE RecordingSystemApi::NewHandle() {
-    ++openHandles;
-    m_nextHandle += 4;
-    return reinterpret_cast<HANDLE>(m_nextHandle);
-}
-
 bool RecordingSystemApi::IsRunning(const std::string& exeName) const {
     for (const Process& process : processes) {
         if (_stricmp(process.exeName.c_str(), exeName.c_str()) == 0) return true;
@@ -36,44 +25,43 @@ bool RecordingSystemApi::IsRunning(const std::string& exeName) const {
     return false;
 }
 
+bool RecordingSystemApi::Fails(const std::string& call) {
+    for (const auto& [prefix, error] : failing) {
+        if (call.rfind(prefix, 0) == 0) return m_lastError = error, true;
+    }
+    return false;
+}
+
 HANDLE RecordingSystemApi::CreateToolhelp32Snapshot(DWORD flags, DWORD processId) {
-    Record("CreateToolhelp32Snapshot(" + std::to_string(flags) + "," + std::to_string(processId) +
-           ")");
-    if (snapshotFails) return INVALID_HANDLE_VALUE;
+    if (Fails(Log("CreateToolhelp32Snapshot", flags, processId))) return INVALID_HANDLE_VALUE;
     m_snapshot = processes;
-    m_nextProcess = 0;
     return NewHandle();
 }
 
 BOOL RecordingSystemApi::Process32First(HANDLE, PROCESSENTRY32* entry) {
-    Record("Process32First(" + std::to_string(entry->dwSize) + ")");
     m_nextProcess = 0;
     // Toolhelp refuses a record whose size it does not know (ERROR_BAD_LENGTH).
-    if (firstProcessFails || entry->dwSize != sizeof(PROCESSENTRY32)) return FALSE;
-    return Process32Next(nullptr, entry);
+    if (Fails(Log("Process32First", entry->dwSize))) return FALSE;
+    return entry->dwSize == sizeof(PROCESSENTRY32) && Next(entry);
 }
 
-BOOL RecordingSystemApi::Process32Next(HANDLE snapshot, PROCESSENTRY32* entry) {
-    if (snapshot != nullptr) Record("Process32Next");
+BOOL RecordingSystemApi::Next(PROCESSENTRY32* entry) {
     if (m_nextProcess >= m_snapshot.size()) return FALSE;
     const Process& process = m_snapshot[m_nextProcess++];
     entry->th32ProcessID = process.id;
-    std::strncpy(entry->szExeFile, process.exeName.c_str(), sizeof(entry->szExeFile) - 1);
-    entry->szExeFile[sizeof(entry->szExeFile) - 1] = '\0';
+    std::snprintf(entry->szExeFile, sizeof(entry->szExeFile), "%s", process.exeName.c_str());
     return TRUE;
 }
 
 HANDLE RecordingSystemApi::OpenProcess(DWORD access, BOOL inherit, DWORD processId) {
-    Record("OpenProcess(" + std::to_string(access) + "," + std::to_string(inherit) + "," +
-           std::to_string(processId) + ")");
-    if (unopenableProcesses.count(processId) != 0) return nullptr;
+    if (Fails(Log("OpenProcess", access, inherit, processId))) return nullptr;
     HANDLE handle = NewHandle();
     if ((access & PROCESS_TERMINATE) != 0) m_processOfHandle[handle] = processId;
     return handle;
 }
 
 BOOL RecordingSystemApi::TerminateProcess(HANDLE process, UINT exitCode) {
-    Record("TerminateProcess(" + std::to_string(exitCode) + ")");
+    Log("TerminateProcess", exitCode);
     auto found = m_processOfHandle.find(process);
     if (found == m_processOfHandle.end()) return FALSE;
     terminated.push_back(found->second);
@@ -82,152 +70,91 @@ BOOL RecordingSystemApi::TerminateProcess(HANDLE process, UINT exitCode) {
 }
 
 BOOL RecordingSystemApi::CloseHandle(HANDLE handle) {
-    Record("CloseHandle");
+    Log("CloseHandle");
     if (handle == nullptr || handle == INVALID_HANDLE_VALUE) return FALSE;
     m_processOfHandle.erase(handle);
-    --openHandles;
-    return TRUE;
-}
-
-void RecordingSystemApi::Sleep(DWORD milliseconds) {
-    Record("Sleep(" + std::to_string(milliseconds) + ")");
-    sleeps.push_back(milliseconds);
-}
-
-DWORD RecordingSystemApi::GetCurrentProcessId() {
-    return currentProcessId;
-}
-
-void RecordingSystemApi::ExitProcess(UINT exitCode) {
-    Record("ExitProcess(" + std::to_string(exitCode) + ")");
-    throw ProcessExit{exitCode};
-}
-
-LPSTR RecordingSystemApi::GetCommandLineA() {
-    return commandLine.data();
+    return --openHandles, TRUE;
 }
 
 DWORD RecordingSystemApi::GetModuleFileNameA(HMODULE, LPSTR fileName, DWORD size) {
     if (size == 0) return 0;
-    const size_t copied = std::min<size_t>(modulePath.size(), size - 1);
-    std::memcpy(fileName, modulePath.data(), copied);
-    fileName[copied] = '\0';
-    return static_cast<DWORD>(copied);
+    std::snprintf(fileName, size, "%s", modulePath.c_str());
+    return static_cast<DWORD>(std::min<size_t>(modulePath.size(), size - 1));
 }
 
 HRESULT RecordingSystemApi::SHGetSpecialFolderLocation(HWND, int folder, PIDLIST_ABSOLUTE* pidl) {
-    Record("SHGetSpecialFolderLocation(" + std::to_string(folder) + ")");
-    if (!startupFolderKnown) return E_FAIL;
+    if (Fails(Log("SHGetSpecialFolderLocation", folder))) return E_FAIL;
     *pidl = &m_folderId;
     return S_OK;
 }
 
 BOOL RecordingSystemApi::SHGetPathFromIDListA(PCIDLIST_ABSOLUTE pidl, LPSTR path) {
     if (pidl != &m_folderId) return FALSE;
-    std::strncpy(path, startupFolder.c_str(), MAX_PATH - 1);
-    path[MAX_PATH - 1] = '\0';
+    std::snprintf(path, MAX_PATH, "%s", startupFolder.c_str());
     return TRUE;
-}
-
-void RecordingSystemApi::CoTaskMemFree(void*) {
-    Record("CoTaskMemFree");
 }
 
 HRESULT RecordingSystemApi::CoCreateInstance(REFCLSID clsid, IUnknown*, DWORD context, REFIID iid,
                                              void** object) {
-    Record("CoCreateInstance(" + std::to_string(context) + ")");
-    if (realFiles && !createInstance)
-        return ::CoCreateInstance(clsid, nullptr, context, iid, object);
-    if (!createInstance) return REGDB_E_CLASSNOTREG;
-    return createInstance(clsid, iid, object);
+    Log("CoCreateInstance", context);
+    return realFiles ? ::CoCreateInstance(clsid, nullptr, context, iid, object)
+                     : REGDB_E_CLASSNOTREG;
 }
 
 HANDLE RecordingSystemApi::FindFirstFileA(LPCSTR fileName, WIN32_FIND_DATAA*) {
-    Record(std::string("FindFirstFileA(") + Text(fileName) + ")");
+    if (Fails(Log("FindFirstFileA", fileName))) return INVALID_HANDLE_VALUE;
     if (realFiles) {
         WIN32_FIND_DATAA found;
         HANDLE search = ::FindFirstFileA(fileName, &found);
         m_lastError = ::GetLastError();
-        if (search != INVALID_HANDLE_VALUE) ++openHandles;
+        openHandles += search != INVALID_HANDLE_VALUE ? 1 : 0;
         return search;
     }
-    auto error = findFirstFileErrors.find(fileName);
-    if (error != findFirstFileErrors.end()) {
-        m_lastError = error->second;
-        return INVALID_HANDLE_VALUE;
-    }
-    if (existingFiles.count(fileName) == 0) {
-        m_lastError = ERROR_FILE_NOT_FOUND;
-        return INVALID_HANDLE_VALUE;
-    }
-    return NewHandle();
+    if (existingFiles.count(fileName) != 0) return NewHandle();
+    m_lastError = ERROR_FILE_NOT_FOUND;
+    return INVALID_HANDLE_VALUE;
 }
 
 BOOL RecordingSystemApi::FindClose(HANDLE search) {
-    Record("FindClose");
+    Log("FindClose");
     --openHandles;
     return realFiles ? ::FindClose(search) : TRUE;
 }
 
-DWORD RecordingSystemApi::GetLastError() {
-    return m_lastError;
-}
-
 BOOL RecordingSystemApi::DeleteFileA(LPCSTR fileName) {
-    Record(std::string("DeleteFileA(") + Text(fileName) + ")");
+    if (Fails(Log("DeleteFileA", fileName))) return FALSE;
     if (realFiles) {
         const BOOL deleted = ::DeleteFileA(fileName);
         m_lastError = ::GetLastError();
         return deleted;
     }
-    if (deleteFails || existingFiles.count(fileName) == 0) {
-        m_lastError = deleteFails ? ERROR_ACCESS_DENIED : ERROR_FILE_NOT_FOUND;
-        return FALSE;
-    }
+    if (existingFiles.count(fileName) == 0) return m_lastError = ERROR_FILE_NOT_FOUND, FALSE;
     if (!deleteKeepsFile) existingFiles.erase(fileName);
     return TRUE;
 }
 
 HINSTANCE RecordingSystemApi::ShellExecuteA(HWND owner, LPCSTR verb, LPCSTR file, LPCSTR parameters,
                                             LPCSTR directory, INT showCommand) {
-    Record(std::string("ShellExecuteA(") + Hex(reinterpret_cast<uintptr_t>(owner)) + "," +
-           Text(verb) + "," + Text(file) + "," + Text(parameters) + "," + Text(directory) + "," +
-           std::to_string(showCommand) + ")");
+    Log("ShellExecuteA", Hex(reinterpret_cast<uintptr_t>(owner)), verb, file, parameters, directory,
+        showCommand);
     return reinterpret_cast<HINSTANCE>(42);
 }
 
 BOOL RecordingSystemApi::Shell_NotifyIconA(DWORD message, NOTIFYICONDATAA* data) {
-    Record("Shell_NotifyIconA(" + std::to_string(message) + ")");
+    Log("Shell_NotifyIconA", message);
     notifyIconRecords.push_back(*data);
     return message == NIM_ADD && notifyIconFails ? FALSE : TRUE;
 }
 
 int RecordingSystemApi::MessageBoxA(HWND, LPCSTR text, LPCSTR caption, UINT type) {
-    Record("MessageBoxA");
-    messageBoxes.push_back(std::string(Text(caption)) + "|" + Text(text) + "|" + Hex(type));
+    Log("MessageBoxA");
+    messageBoxes.push_back(Arg(caption) + "|" + Arg(text) + "|" + Hex(type));
     if (duringMessageBox) duringMessageBox();
     return IDOK;
 }
 
 BOOL RecordingSystemApi::TrackPopupMenu(HMENU, UINT flags, int x, int y, int reserved, HWND,
                                         const RECT* exclude) {
-    Record("TrackPopupMenu(" + Hex(flags) + "," + std::to_string(x) + "," + std::to_string(y) +
-           "," + std::to_string(reserved) + "," + (exclude == nullptr ? "null" : "rect") + ")");
-    return TRUE;
-}
-
-BOOL RecordingSystemApi::GetCursorPos(POINT* point) {
-    *point = cursor;
-    return TRUE;
-}
-
-UINT_PTR RecordingSystemApi::SetTimer(HWND, UINT_PTR id, UINT elapse, TIMERPROC callback) {
-    Record("SetTimer(" + std::to_string(id) + "," + std::to_string(elapse) + "," +
-           (callback == nullptr ? "null" : "proc") + ")");
-    return id;  // a window's timer keeps the id it was given
-}
-
-BOOL RecordingSystemApi::KillTimer(HWND, UINT_PTR id) {
-    Record("KillTimer(" + std::to_string(id) + ")");
+    Log("TrackPopupMenu", Hex(flags), x, y, reserved, exclude == nullptr ? "null" : "rect");
     return TRUE;
 }

@@ -24,23 +24,18 @@ public:
 
     // What the fake answers; tests set these before the code under test runs.
     std::vector<Process> processes;
-    bool snapshotFails = false;
-    bool firstProcessFails = false;
-    std::set<DWORD> unopenableProcesses;
+    // A call whose recorded text starts with a key fails, leaving its error.
+    std::map<std::string, DWORD> failing;
     DWORD currentProcessId = 100;
     std::string commandLine = "\"C:\\Program Files\\Korvane\\Korvane_Safe_Eject.exe\"";
     std::string modulePath = "C:\\Program Files\\Korvane\\Korvane_Safe_Eject.exe";
     std::string startupFolder = "C:\\users\\tester\\Start Menu\\Programs\\StartUp";
-    bool startupFolderKnown = true;
     std::set<std::string> existingFiles;
     // Files, their searches and COM go to the real system (a real Startup
     // folder in a temporary place) instead of the made-up file set.
     bool realFiles = false;
-    std::map<std::string, DWORD> findFirstFileErrors;  // path -> error instead of a search
-    bool deleteFails = false;
     bool deleteKeepsFile =
         false;  // reports success while the file stays, as a read-only folder can
-    std::function<HRESULT(REFCLSID, REFIID, void**)> createInstance;
     bool notifyIconFails = false;
     std::function<void()> duringMessageBox;  // runs while the box is "open"
     POINT cursor{0, 0};
@@ -49,7 +44,6 @@ public:
     std::vector<std::string> calls;
     std::vector<DWORD> terminated;
     std::vector<std::string> messageBoxes;  // "caption|text|style"
-    std::vector<DWORD> sleeps;
     int openHandles = 0;
     std::vector<NOTIFYICONDATAA> notifyIconRecords;
 
@@ -59,23 +53,28 @@ public:
 
     HANDLE CreateToolhelp32Snapshot(DWORD flags, DWORD processId) override;
     BOOL Process32First(HANDLE snapshot, PROCESSENTRY32* entry) override;
-    BOOL Process32Next(HANDLE snapshot, PROCESSENTRY32* entry) override;
+    BOOL Process32Next(HANDLE, PROCESSENTRY32* entry) override {
+        return Log("Process32Next"), Next(entry);
+    }
     HANDLE OpenProcess(DWORD access, BOOL inherit, DWORD processId) override;
     BOOL TerminateProcess(HANDLE process, UINT exitCode) override;
     BOOL CloseHandle(HANDLE handle) override;
-    void Sleep(DWORD milliseconds) override;
-    DWORD GetCurrentProcessId() override;
-    [[noreturn]] void ExitProcess(UINT exitCode) override;
-    LPSTR GetCommandLineA() override;
+    void Sleep(DWORD milliseconds) override { Log("Sleep", milliseconds); }
+    DWORD GetCurrentProcessId() override { return currentProcessId; }
+    [[noreturn]] void ExitProcess(UINT exitCode) override {
+        Log("ExitProcess", exitCode);
+        throw ProcessExit{exitCode};
+    }
+    LPSTR GetCommandLineA() override { return commandLine.data(); }
     DWORD GetModuleFileNameA(HMODULE module, LPSTR fileName, DWORD size) override;
     HRESULT SHGetSpecialFolderLocation(HWND owner, int folder, PIDLIST_ABSOLUTE* pidl) override;
     BOOL SHGetPathFromIDListA(PCIDLIST_ABSOLUTE pidl, LPSTR path) override;
-    void CoTaskMemFree(void* memory) override;
+    void CoTaskMemFree(void*) override { Log("CoTaskMemFree"); }
     HRESULT CoCreateInstance(REFCLSID clsid, IUnknown* outer, DWORD context, REFIID iid,
                              void** object) override;
     HANDLE FindFirstFileA(LPCSTR fileName, WIN32_FIND_DATAA* findData) override;
     BOOL FindClose(HANDLE search) override;
-    DWORD GetLastError() override;
+    DWORD GetLastError() override { return m_lastError; }
     BOOL DeleteFileA(LPCSTR fileName) override;
     HINSTANCE ShellExecuteA(HWND owner, LPCSTR verb, LPCSTR file, LPCSTR parameters,
                             LPCSTR directory, INT showCommand) override;
@@ -83,13 +82,35 @@ public:
     int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) override;
     BOOL TrackPopupMenu(HMENU menu, UINT flags, int x, int y, int reserved, HWND owner,
                         const RECT* exclude) override;
-    BOOL GetCursorPos(POINT* point) override;
-    UINT_PTR SetTimer(HWND window, UINT_PTR id, UINT elapse, TIMERPROC callback) override;
-    BOOL KillTimer(HWND window, UINT_PTR id) override;
+    BOOL GetCursorPos(POINT* point) override { return *point = cursor, TRUE; }
+    UINT_PTR SetTimer(HWND, UINT_PTR id, UINT elapse, TIMERPROC callback) override {
+        Log("SetTimer", id, elapse, callback == nullptr ? "null" : "proc");
+        return id;  // a window's timer keeps the id it was given
+    }
+    BOOL KillTimer(HWND, UINT_PTR id) override { return Log("KillTimer", id), TRUE; }
 
 private:
-    void Record(std::string call) { calls.push_back(std::move(call)); }
-    HANDLE NewHandle();
+    static std::string Arg(const char* text) { return text == nullptr ? "null" : text; }
+    static std::string Arg(const std::string& text) { return text; }
+    template <typename T>
+    static std::string Arg(T value) {
+        return std::to_string(value);
+    }
+    // Records "name(argument,...)", or the bare name for no arguments.
+    template <typename... T>
+    std::string Log(const char* name, const T&... arguments) {
+        std::string call = name;
+        if constexpr (sizeof...(arguments) > 0) {
+            call += "(";
+            ((call += Arg(arguments) + ","), ...);
+            call.back() = ')';
+        }
+        calls.push_back(call);
+        return call;
+    }
+    bool Fails(const std::string& call);
+    BOOL Next(PROCESSENTRY32* entry);
+    HANDLE NewHandle() { return ++openHandles, reinterpret_cast<HANDLE>(m_nextHandle += 4); }
 
     std::vector<Process> m_snapshot;  // the list as it was when the snapshot was taken
     size_t m_nextProcess = 0;
