@@ -1,7 +1,9 @@
 // A SystemApi for tests: records every call as text and answers from what the
-// test set up (processes, message-box answers, the Startup folder, ...).
+// test set up (processes, failing calls, the Startup folder, files, ...).
 #pragma once
 
+#include <algorithm>
+#include <cstdio>
 #include <functional>
 #include <map>
 #include <set>
@@ -51,14 +53,41 @@ public:
     // Whether a process of this name runs, as the process list would say.
     bool IsRunning(const std::string& exeName) const;
 
-    HANDLE CreateToolhelp32Snapshot(DWORD flags, DWORD processId) override;
-    BOOL Process32First(HANDLE snapshot, PROCESSENTRY32* entry) override;
+    HANDLE CreateToolhelp32Snapshot(DWORD flags, DWORD processId) override {
+        if (Fails(Log("CreateToolhelp32Snapshot", flags, processId))) return INVALID_HANDLE_VALUE;
+        m_snapshot = processes;
+        return NewHandle();
+    }
+    BOOL Process32First(HANDLE, PROCESSENTRY32* entry) override {
+        m_nextProcess = 0;
+        // Toolhelp refuses a record whose size it does not know (ERROR_BAD_LENGTH).
+        if (Fails(Log("Process32First", entry->dwSize))) return FALSE;
+        return entry->dwSize == sizeof(PROCESSENTRY32) && Next(entry);
+    }
     BOOL Process32Next(HANDLE, PROCESSENTRY32* entry) override {
         return Log("Process32Next"), Next(entry);
     }
-    HANDLE OpenProcess(DWORD access, BOOL inherit, DWORD processId) override;
-    BOOL TerminateProcess(HANDLE process, UINT exitCode) override;
-    BOOL CloseHandle(HANDLE handle) override;
+    HANDLE OpenProcess(DWORD access, BOOL inherit, DWORD processId) override {
+        if (Fails(Log("OpenProcess", access, inherit, processId))) return nullptr;
+        HANDLE handle = NewHandle();
+        if ((access & PROCESS_TERMINATE) != 0) m_processOfHandle[handle] = processId;
+        return handle;
+    }
+    BOOL TerminateProcess(HANDLE process, UINT exitCode) override {
+        Log("TerminateProcess", exitCode);
+        auto found = m_processOfHandle.find(process);
+        if (found == m_processOfHandle.end()) return FALSE;
+        terminated.push_back(found->second);
+        std::erase_if(processes,
+                      [&](const Process& process) { return process.id == found->second; });
+        return TRUE;
+    }
+    BOOL CloseHandle(HANDLE handle) override {
+        Log("CloseHandle");
+        if (handle == nullptr || handle == INVALID_HANDLE_VALUE) return FALSE;
+        m_processOfHandle.erase(handle);
+        return --openHandles, TRUE;
+    }
     void Sleep(DWORD milliseconds) override { Log("Sleep", milliseconds); }
     DWORD GetCurrentProcessId() override { return currentProcessId; }
     [[noreturn]] void ExitProcess(UINT exitCode) override {
@@ -66,22 +95,70 @@ public:
         throw ProcessExit{exitCode};
     }
     LPSTR GetCommandLineA() override { return commandLine.data(); }
-    DWORD GetModuleFileNameA(HMODULE module, LPSTR fileName, DWORD size) override;
-    HRESULT SHGetSpecialFolderLocation(HWND owner, int folder, PIDLIST_ABSOLUTE* pidl) override;
-    BOOL SHGetPathFromIDListA(PCIDLIST_ABSOLUTE pidl, LPSTR path) override;
+    DWORD GetModuleFileNameA(HMODULE, LPSTR fileName, DWORD size) override {
+        if (size == 0) return 0;
+        std::snprintf(fileName, size, "%s", modulePath.c_str());
+        return static_cast<DWORD>(std::min<size_t>(modulePath.size(), size - 1));
+    }
+    HRESULT SHGetSpecialFolderLocation(HWND, int folder, PIDLIST_ABSOLUTE* pidl) override {
+        if (Fails(Log("SHGetSpecialFolderLocation", folder))) return E_FAIL;
+        return *pidl = &m_folderId, S_OK;
+    }
+    BOOL SHGetPathFromIDListA(PCIDLIST_ABSOLUTE pidl, LPSTR path) override {
+        if (pidl != &m_folderId) return FALSE;
+        return std::snprintf(path, MAX_PATH, "%s", startupFolder.c_str()), TRUE;
+    }
     void CoTaskMemFree(void*) override { Log("CoTaskMemFree"); }
-    HRESULT CoCreateInstance(REFCLSID clsid, IUnknown* outer, DWORD context, REFIID iid,
-                             void** object) override;
-    HANDLE FindFirstFileA(LPCSTR fileName, WIN32_FIND_DATAA* findData) override;
-    BOOL FindClose(HANDLE search) override;
+    HRESULT CoCreateInstance(REFCLSID clsid, IUnknown*, DWORD context, REFIID iid,
+                             void** object) override {
+        Log("CoCreateInstance", context);
+        return realFiles ? ::CoCreateInstance(clsid, nullptr, context, iid, object)
+                         : REGDB_E_CLASSNOTREG;
+    }
+    HANDLE FindFirstFileA(LPCSTR fileName, WIN32_FIND_DATAA* found) override {
+        if (Fails(Log("FindFirstFileA", fileName))) return INVALID_HANDLE_VALUE;
+        HANDLE search = realFiles                            ? ::FindFirstFileA(fileName, found)
+                        : existingFiles.count(fileName) != 0 ? m_fakeSearch
+                                                             : INVALID_HANDLE_VALUE;
+        m_lastError = realFiles ? ::GetLastError() : ERROR_FILE_NOT_FOUND;
+        openHandles += search != INVALID_HANDLE_VALUE ? 1 : 0;
+        return search;
+    }
+    BOOL FindClose(HANDLE search) override {
+        Log("FindClose");
+        return --openHandles, search == m_fakeSearch || ::FindClose(search);
+    }
     DWORD GetLastError() override { return m_lastError; }
-    BOOL DeleteFileA(LPCSTR fileName) override;
+    BOOL DeleteFileA(LPCSTR fileName) override {
+        if (Fails(Log("DeleteFileA", fileName))) return FALSE;
+        const BOOL deleted =
+            realFiles ? ::DeleteFileA(fileName) : existingFiles.count(fileName) != 0;
+        m_lastError = realFiles ? ::GetLastError() : ERROR_FILE_NOT_FOUND;
+        if (!realFiles && !deleteKeepsFile) existingFiles.erase(fileName);
+        return deleted;
+    }
     HINSTANCE ShellExecuteA(HWND owner, LPCSTR verb, LPCSTR file, LPCSTR parameters,
-                            LPCSTR directory, INT showCommand) override;
-    BOOL Shell_NotifyIconA(DWORD message, NOTIFYICONDATAA* data) override;
-    int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) override;
-    BOOL TrackPopupMenu(HMENU menu, UINT flags, int x, int y, int reserved, HWND owner,
-                        const RECT* exclude) override;
+                            LPCSTR directory, INT showCommand) override {
+        Log("ShellExecuteA", Hex(reinterpret_cast<uintptr_t>(owner)), verb, file, parameters,
+            directory, showCommand);
+        return reinterpret_cast<HINSTANCE>(42);
+    }
+    BOOL Shell_NotifyIconA(DWORD message, NOTIFYICONDATAA* data) override {
+        Log("Shell_NotifyIconA", message);
+        notifyIconRecords.push_back(*data);
+        return message == NIM_ADD && notifyIconFails ? FALSE : TRUE;
+    }
+    int MessageBoxA(HWND, LPCSTR text, LPCSTR caption, UINT type) override {
+        Log("MessageBoxA");
+        messageBoxes.push_back(Arg(caption) + "|" + Arg(text) + "|" + Hex(type));
+        if (duringMessageBox) duringMessageBox();
+        return IDOK;
+    }
+    BOOL TrackPopupMenu(HMENU, UINT flags, int x, int y, int reserved, HWND,
+                        const RECT* exclude) override {
+        Log("TrackPopupMenu", Hex(flags), x, y, reserved, exclude == nullptr ? "null" : "rect");
+        return TRUE;
+    }
     BOOL GetCursorPos(POINT* point) override { return *point = cursor, TRUE; }
     UINT_PTR SetTimer(HWND, UINT_PTR id, UINT elapse, TIMERPROC callback) override {
         Log("SetTimer", id, elapse, callback == nullptr ? "null" : "proc");
@@ -96,6 +173,11 @@ private:
     static std::string Arg(T value) {
         return std::to_string(value);
     }
+    static std::string Hex(uintptr_t value) {
+        char text[32];
+        std::snprintf(text, sizeof(text), "0x%llx", static_cast<unsigned long long>(value));
+        return text;
+    }
     // Records "name(argument,...)", or the bare name for no arguments.
     template <typename... T>
     std::string Log(const char* name, const T&... arguments) {
@@ -108,7 +190,7 @@ private:
         calls.push_back(call);
         return call;
     }
-    bool Fails(const std::string& call);
+    bool Fails(const std::string& call);  // and leaves the error it fails with
     BOOL Next(PROCESSENTRY32* entry);
     HANDLE NewHandle() { return ++openHandles, reinterpret_cast<HANDLE>(m_nextHandle += 4); }
 
@@ -116,6 +198,7 @@ private:
     size_t m_nextProcess = 0;
     DWORD m_lastError = 0;
     uintptr_t m_nextHandle = 0x5000;
+    HANDLE m_fakeSearch = reinterpret_cast<HANDLE>(0x4000);
     ITEMIDLIST m_folderId{};
     std::map<HANDLE, DWORD> m_processOfHandle;  // handles opened with PROCESS_TERMINATE
 };
