@@ -1,9 +1,9 @@
 // Ejecting the chosen drive: which device is asked for, with which call and
-// arguments, what the Warden rule does, and what never happens (a request for
-// an unknown node, a read outside the table).
+// arguments, what the Warden rule does and how its companion is ended, and
+// what never happens (a request for an unknown node, a read outside the table).
 #include <functional>
 
-#include "eject/eject_request.h"
+#include "eject/process_scan.h"
 #include "main_window_fixture.h"
 // After the SDK's base headers, which it expects to be in place already.
 #include <commctrl.h>
@@ -172,15 +172,54 @@ TEST_F(EjectTest, RowTheListBoxRefusesLeavesNoEntryBehind) {
                         reinterpret_cast<DWORD_PTR>(&inserts));
     Command(IDC_REFRESH_ICON, STN_CLICKED);
     ::RemoveWindowSubclass(List().m_hWnd, RefuseSecondInsert, 1);
-    ASSERT_EQ(List().GetCount(), 3);
-    EXPECT_EQ(List().RecordCount(), 3u);
-    ASSERT_EQ(dialog->m_driveTexts.size(), 3u);
     EXPECT_EQ(dialog->m_driveDevInsts, (std::vector<DEVINST>{0x1101, 0x1301, 0x1401}));
+    ASSERT_EQ(dialog->m_driveTexts.size(), 3u);
+    ASSERT_EQ(List().GetCount(), 3);
     for (int row = 0; row < 3; ++row) {
         EXPECT_EQ(static_cast<const CExtItem*>(List().GetItemDataPtr(row))->m_text,
-                  dialog->m_driveTexts[2 - row])
-            << row;
+                  dialog->m_driveTexts[2 - row]);
     }
+}
+
+// Ending processes by executable name: exact names only, never the program's
+// own process, the pause only after a scan that ran, every handle closed.
+TEST(ProcessScan, EndsExactlyTheNamedProcessesThatItCanOpen) {
+    struct Case {
+        const char* failing;
+        std::vector<RecordingSystemApi::Process> processes;
+        std::vector<DWORD> ended;
+        size_t pauses;
+    };
+    const std::vector<RecordingSystemApi::Process> wardens{
+        {10, "Warden.exe"}, {11, "WARDEN.EXE"}, {12, "Warden.exe"}, {13, "MyWarden.exe"}};
+    for (const Case& c : std::initializer_list<Case>{
+             {"", wardens, {10, 12}, 1},
+             {"", {{10, "explorer.exe"}}, {}, 1},           // a scan that ran pauses
+             {"OpenProcess(1,0,10)", wardens, {12}, 1},     // the unopenable one is left
+             {"CreateToolhelp32Snapshot", wardens, {}, 0},  // no process list, no pause
+             {"Process32First", wardens, {}, 0},
+         }) {
+        RecordingSystemApi system;
+        system.processes = c.processes;
+        if (*c.failing) system.failing[c.failing] = ERROR_ACCESS_DENIED;
+        TerminateProcessesByName(system, "Warden.exe");
+        EXPECT_EQ(system.terminated, c.ended) << c.failing;
+        EXPECT_EQ(system.CountCalls("Sleep(1000)"), c.pauses) << c.failing;
+        EXPECT_EQ(system.openHandles, 0);
+    }
+}
+
+TEST(ProcessScan, OtherInstancesEndButNotThisOneAndWithoutPause) {
+    RecordingSystemApi system;
+    system.processes = {{7, "Korvane_Safe_Eject.exe"},
+                        {100, "Korvane_Safe_Eject.exe"},
+                        {8, "Korvane_Safe_Eject.exe"},
+                        {9, "korvane_safe_eject.exe"},
+                        {12, "Korvane_Safe_Eject_sim.exe"}};
+    TerminateOtherInstances(system, 100);
+    EXPECT_EQ(system.terminated, (std::vector<DWORD>{7, 8}));
+    EXPECT_EQ(system.CountCalls("Sleep"), 0u);
+    EXPECT_EQ(system.openHandles, 0);
 }
 
 }  // namespace

@@ -1,6 +1,5 @@
-// The simulated machine's own rules where the program's tests lean on them:
-// strict descriptions, what Windows refuses, and the leak account. (Its
-// buffer protocols and removals are proven through the program's tests.)
+// The simulated machine's own rules where the program's tests lean on them.
+// (Its buffer protocols and removals are proven through the program's tests.)
 #include <gtest/gtest.h>
 
 #include <stdexcept>
@@ -13,27 +12,13 @@ namespace {
 #define EXPECT_MENTIONS(text, part) \
     EXPECT_NE(std::string(text).find(part), std::string::npos) << text
 
-TEST(SimMachineDescription, RejectsMalformedMistypedAndMisspelledInput) {
-    const std::string disk = R"({"disks": [{"devInst": 1, "parent": 2, "diskNumber": 1, )";
-    for (const auto& [json, mention] : std::initializer_list<std::pair<std::string, const char*>>{
-             {R"({"disks": [)", "not valid JSON"},
-             {disk + R"("frendlyName": "X"}]})", "disks[0]: unknown key \"frendlyName\""},
-             {disk + R"("eject": "maybe"}]})", "disks[0].eject"},
-             {R"({"faults": {"CreateFile": {"always": true}}})", "faults.CreateFile"},
-             // A GUID path without its trailing backslash is a mistake Windows never makes.
-             {R"({"volumes": [{"guidPath": "\\\\?\\Volume{1}"}]})", "Volume{1}"}}) {
-        try {
-            ParseMachineDescription(json);
-            ADD_FAILURE() << json << " accepted";
-        } catch (const std::runtime_error& error) {
-            EXPECT_MENTIONS(error.what(), mention);
-        }
-    }
-}
-
 // What Windows refuses a standard user, when it speaks up itself, and what
-// the leak account lists.
+// the leak account lists; a description with a misspelt key is refused too.
 TEST(SimMachineRules, RefusalsNoticesAndLeaks) {
+    EXPECT_THROW(
+        ParseMachineDescription(
+            R"({"disks": [{"devInst": 1, "parent": 2, "diskNumber": 1, "frendlyName": ""}]})"),
+        std::runtime_error);
     SimulatedMachine machine(DefaultMachineDescription());
     HANDLE volume = INVALID_HANDLE_VALUE;
     for (const auto& [access, share, disposition, result] :
