@@ -6,7 +6,6 @@
 #include "autostart/startup_shortcut.h"
 #include "main_window_fixture.h"
 #include "platform/com_ptr.h"
-#include "temporary_folder.h"
 
 namespace {
 
@@ -28,9 +27,8 @@ class StartupShortcut : public ::testing::Test {
 protected:
     void SetUp() override {
         ::CoInitialize(nullptr);
-        system.realFiles = true;
-        folder = system.startupFolder = TemporaryFolder();
-        system.modulePath = folder + "\\Korvane_Safe_Eject.exe";
+        system.UseRealFiles();
+        folder = system.startupFolder;
         link = folder + "\\Korvane_Safe_Eject.lnk";
     }
     void TearDown() override {

@@ -182,44 +182,36 @@ TEST_F(EjectTest, RowTheListBoxRefusesLeavesNoEntryBehind) {
 }
 
 // Ending processes by executable name: exact names only, never the program's
-// own process, the pause only after a scan that ran, every handle closed.
+// own process, the pause only after a scan for the companion that ran, every
+// handle closed.
 TEST(ProcessScan, EndsExactlyTheNamedProcessesThatItCanOpen) {
     struct Case {
         const char* failing;
-        std::vector<RecordingSystemApi::Process> processes;
+        DWORD spare;  // ends other copies of the program but this one; 0: ends Warden.exe
         std::vector<DWORD> ended;
         size_t pauses;
     };
-    const std::vector<RecordingSystemApi::Process> wardens{
-        {10, "Warden.exe"}, {11, "WARDEN.EXE"}, {12, "Warden.exe"}, {13, "MyWarden.exe"}};
     for (const Case& c : std::initializer_list<Case>{
-             {"", wardens, {10, 12}, 1},
-             {"", {{10, "explorer.exe"}}, {}, 1},           // a scan that ran pauses
-             {"OpenProcess(1,0,10)", wardens, {12}, 1},     // the unopenable one is left
-             {"CreateToolhelp32Snapshot", wardens, {}, 0},  // no process list, no pause
-             {"Process32First", wardens, {}, 0},
+             {"", 0, {10, 12}, 1},
+             {"", 15, {14, 18}, 0},
+             {"OpenProcess(1,0,10)", 0, {12}, 1},     // the unopenable one is left
+             {"CreateToolhelp32Snapshot", 0, {}, 0},  // no process list, no pause
+             {"Process32First", 0, {}, 0},
          }) {
         RecordingSystemApi system;
-        system.processes = c.processes;
+        for (const char* name :
+             {"Warden.exe", "WARDEN.EXE", "Warden.exe", "MyWarden.exe", "Korvane_Safe_Eject.exe",
+              "Korvane_Safe_Eject.exe", "korvane_safe_eject.exe", "Korvane_Safe_Eject_sim.exe",
+              "Korvane_Safe_Eject.exe"}) {
+            system.processes.push_back({DWORD(10 + system.processes.size()), name});
+        }
         if (*c.failing) system.failing[c.failing] = ERROR_ACCESS_DENIED;
-        TerminateProcessesByName(system, "Warden.exe");
+        if (c.spare != 0) TerminateOtherInstances(system, c.spare);
+        if (c.spare == 0) TerminateProcessesByName(system, "Warden.exe");
         EXPECT_EQ(system.terminated, c.ended) << c.failing;
         EXPECT_EQ(system.CountCalls("Sleep(1000)"), c.pauses) << c.failing;
         EXPECT_EQ(system.openHandles, 0);
     }
-}
-
-TEST(ProcessScan, OtherInstancesEndButNotThisOneAndWithoutPause) {
-    RecordingSystemApi system;
-    system.processes = {{7, "Korvane_Safe_Eject.exe"},
-                        {100, "Korvane_Safe_Eject.exe"},
-                        {8, "Korvane_Safe_Eject.exe"},
-                        {9, "korvane_safe_eject.exe"},
-                        {12, "Korvane_Safe_Eject_sim.exe"}};
-    TerminateOtherInstances(system, 100);
-    EXPECT_EQ(system.terminated, (std::vector<DWORD>{7, 8}));
-    EXPECT_EQ(system.CountCalls("Sleep"), 0u);
-    EXPECT_EQ(system.openHandles, 0);
 }
 
 }  // namespace

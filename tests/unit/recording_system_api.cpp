@@ -11,6 +11,32 @@ bool RecordingSystemApi::IsRunning(const std::string& exeName) const {
     });
 }
 
+void RecordingSystemApi::UseRealFiles() {
+    char base[MAX_PATH], folder[MAX_PATH];
+    ::GetTempPathA(MAX_PATH, base);
+    ::GetTempFileNameA(base, "kse", 0, folder);  // a new name, taken by an empty file
+    ::DeleteFileA(folder);
+    ::CreateDirectoryA(folder, nullptr);
+    m_realFiles = true;
+    startupFolder = folder;
+    modulePath = startupFolder + "\\Korvane_Safe_Eject.exe";
+}
+
+BOOL RecordingSystemApi::TerminateProcess(HANDLE process, UINT exitCode) {
+    Log("TerminateProcess", exitCode);
+    auto found = m_processOfHandle.find(process);
+    if (found == m_processOfHandle.end()) return FALSE;
+    terminated.push_back(found->second);
+    std::erase_if(processes, [&](const Process& process) { return process.id == found->second; });
+    return TRUE;
+}
+
+std::string RecordingSystemApi::Hex(uintptr_t value) {
+    char text[32];
+    std::snprintf(text, sizeof(text), "0x%llx", static_cast<unsigned long long>(value));
+    return text;
+}
+
 bool RecordingSystemApi::Fails(const std::string& call) {
     for (const auto& [prefix, error] : failing) {
         if (call.rfind(prefix, 0) == 0) return m_lastError = error, true;

@@ -33,9 +33,6 @@ public:
     std::string modulePath = "C:\\Program Files\\Korvane\\Korvane_Safe_Eject.exe";
     std::string startupFolder = "C:\\users\\tester\\Start Menu\\Programs\\StartUp";
     std::set<std::string> existingFiles;
-    // Files, their searches and COM go to the real system (a real Startup
-    // folder in a temporary place) instead of the made-up file set.
-    bool realFiles = false;
     bool deleteKeepsFile =
         false;  // reports success while the file stays, as a read-only folder can
     bool notifyIconFails = false;
@@ -52,17 +49,19 @@ public:
     size_t CountCalls(const std::string& prefix) const;
     // Whether a process of this name runs, as the process list would say.
     bool IsRunning(const std::string& exeName) const;
+    // Files, their searches and COM go to the real system instead of the
+    // made-up file set, with the Startup folder a new, empty temporary folder.
+    void UseRealFiles();
 
     HANDLE CreateToolhelp32Snapshot(DWORD flags, DWORD processId) override {
         if (Fails(Log("CreateToolhelp32Snapshot", flags, processId))) return INVALID_HANDLE_VALUE;
-        m_snapshot = processes;
-        return NewHandle();
+        return m_snapshot = processes, NewHandle();
     }
     BOOL Process32First(HANDLE, PROCESSENTRY32* entry) override {
         m_nextProcess = 0;
         // Toolhelp refuses a record whose size it does not know (ERROR_BAD_LENGTH).
-        if (Fails(Log("Process32First", entry->dwSize))) return FALSE;
-        return entry->dwSize == sizeof(PROCESSENTRY32) && Next(entry);
+        return !Fails(Log("Process32First", entry->dwSize)) &&
+               entry->dwSize == sizeof(PROCESSENTRY32) && Next(entry);
     }
     BOOL Process32Next(HANDLE, PROCESSENTRY32* entry) override {
         return Log("Process32Next"), Next(entry);
@@ -73,20 +72,11 @@ public:
         if ((access & PROCESS_TERMINATE) != 0) m_processOfHandle[handle] = processId;
         return handle;
     }
-    BOOL TerminateProcess(HANDLE process, UINT exitCode) override {
-        Log("TerminateProcess", exitCode);
-        auto found = m_processOfHandle.find(process);
-        if (found == m_processOfHandle.end()) return FALSE;
-        terminated.push_back(found->second);
-        std::erase_if(processes,
-                      [&](const Process& process) { return process.id == found->second; });
-        return TRUE;
-    }
+    BOOL TerminateProcess(HANDLE process, UINT exitCode) override;
     BOOL CloseHandle(HANDLE handle) override {
         Log("CloseHandle");
         if (handle == nullptr || handle == INVALID_HANDLE_VALUE) return FALSE;
-        m_processOfHandle.erase(handle);
-        return --openHandles, TRUE;
+        return m_processOfHandle.erase(handle), --openHandles, TRUE;
     }
     void Sleep(DWORD milliseconds) override { Log("Sleep", milliseconds); }
     DWORD GetCurrentProcessId() override { return currentProcessId; }
@@ -112,15 +102,15 @@ public:
     HRESULT CoCreateInstance(REFCLSID clsid, IUnknown*, DWORD context, REFIID iid,
                              void** object) override {
         Log("CoCreateInstance", context);
-        return realFiles ? ::CoCreateInstance(clsid, nullptr, context, iid, object)
-                         : REGDB_E_CLASSNOTREG;
+        return m_realFiles ? ::CoCreateInstance(clsid, nullptr, context, iid, object)
+                           : REGDB_E_CLASSNOTREG;
     }
     HANDLE FindFirstFileA(LPCSTR fileName, WIN32_FIND_DATAA* found) override {
         if (Fails(Log("FindFirstFileA", fileName))) return INVALID_HANDLE_VALUE;
-        HANDLE search = realFiles                            ? ::FindFirstFileA(fileName, found)
+        HANDLE search = m_realFiles                          ? ::FindFirstFileA(fileName, found)
                         : existingFiles.count(fileName) != 0 ? m_fakeSearch
                                                              : INVALID_HANDLE_VALUE;
-        m_lastError = realFiles ? ::GetLastError() : ERROR_FILE_NOT_FOUND;
+        m_lastError = m_realFiles ? ::GetLastError() : ERROR_FILE_NOT_FOUND;
         openHandles += search != INVALID_HANDLE_VALUE ? 1 : 0;
         return search;
     }
@@ -132,9 +122,9 @@ public:
     BOOL DeleteFileA(LPCSTR fileName) override {
         if (Fails(Log("DeleteFileA", fileName))) return FALSE;
         const BOOL deleted =
-            realFiles ? ::DeleteFileA(fileName) : existingFiles.count(fileName) != 0;
-        m_lastError = realFiles ? ::GetLastError() : ERROR_FILE_NOT_FOUND;
-        if (!realFiles && !deleteKeepsFile) existingFiles.erase(fileName);
+            m_realFiles ? ::DeleteFileA(fileName) : existingFiles.count(fileName) != 0;
+        m_lastError = m_realFiles ? ::GetLastError() : ERROR_FILE_NOT_FOUND;
+        if (!deleteKeepsFile) existingFiles.erase(fileName);
         return deleted;
     }
     HINSTANCE ShellExecuteA(HWND owner, LPCSTR verb, LPCSTR file, LPCSTR parameters,
@@ -173,11 +163,7 @@ private:
     static std::string Arg(T value) {
         return std::to_string(value);
     }
-    static std::string Hex(uintptr_t value) {
-        char text[32];
-        std::snprintf(text, sizeof(text), "0x%llx", static_cast<unsigned long long>(value));
-        return text;
-    }
+    static std::string Hex(uintptr_t value);
     // Records "name(argument,...)", or the bare name for no arguments.
     template <typename... T>
     std::string Log(const char* name, const T&... arguments) {
@@ -187,13 +173,13 @@ private:
             ((call += Arg(arguments) + ","), ...);
             call.back() = ')';
         }
-        calls.push_back(call);
-        return call;
+        return calls.push_back(call), call;
     }
     bool Fails(const std::string& call);  // and leaves the error it fails with
     BOOL Next(PROCESSENTRY32* entry);
     HANDLE NewHandle() { return ++openHandles, reinterpret_cast<HANDLE>(m_nextHandle += 4); }
 
+    bool m_realFiles = false;
     std::vector<Process> m_snapshot;  // the list as it was when the snapshot was taken
     size_t m_nextProcess = 0;
     DWORD m_lastError = 0;
