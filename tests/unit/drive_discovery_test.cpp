@@ -94,16 +94,12 @@ TEST_F(DriveDiscovery, OddAndFailingMachines) {
     gone.present = gone.hasInterface = false;  // remembered by Windows, never looked at
     SimVolume noOpen = Volume(1, "E:\\", "NOOPEN"), spanned = Volume(1, "F:\\", "SPAN"),
               noFree = Volume(1, "E:\\", "DATA"), longest = Volume(1, "E:\\", ""),
-              noExtents = Volume(0, "E:\\", "LOST"), manyPaths = Volume(1, "E:\\", "DATA"),
-              good = Volume(1, "G:\\", "OK", 5, 6);
+              noExtents = Volume(0, "E:\\", "LOST"), good = Volume(1, "G:\\", "OK", 5, 6);
     noOpen.openable = false;
     spanned.extentCount = 2;
     noFree.freeSpaceFails = true;
     longest.label = std::string(32, 'L');  // NTFS's longest, 33 bytes with its NUL
     noExtents.diskNumber.reset();          // on no disk known, not on disk 0
-    for (int i = 0; i < 20; ++i)           // more than one buffer holds
-        manyPaths.mountPaths.push_back("C:\\mnt\\long-folder-name-" + std::to_string(i) + "\\");
-    const std::string longName(10000, 'N');
     struct Case {
         std::vector<SimDisk> disks;
         std::vector<SimVolume> volumes;
@@ -133,7 +129,6 @@ TEST_F(DriveDiscovery, OddAndFailingMachines) {
              // "C:\mnt\stick\" makes the device path "\\.\C:mnt\stick\", which
              // names no device: the volume is passed over.
              {{Usb(1, "Stick")}, {Volume(1, "C:\\mnt\\stick\\", "DATA")}, {Bare("Stick")}},
-             {{Usb(1, longName)}, {manyPaths}, {"(E:) DATA\n" + longName + "  [1MB/2MB Free]"}},
          }) {
         Build(c.disks, c.volumes);
         if (c.call > 0) machine->Faults().FailOnCall(c.failing, c.call);

@@ -5,8 +5,6 @@
 
 #include "eject/process_scan.h"
 #include "main_window_fixture.h"
-// After the SDK's base headers, which it expects to be in place already.
-#include <commctrl.h>
 
 namespace {
 
@@ -115,19 +113,6 @@ TEST_F(EjectTest, RowWithoutADriveAsksNothing) {
     }
 }
 
-TEST_F(EjectTest, DeviceChangeWhileTheWarningIsOpenChangesNothingAfterIt) {
-    SimVolume active = MakeVolume(3, "G:\\", std::string("VAULT"));
-    CreateWindowOn(MachineOf({MakeUsbDisk(3, "QN Warden USB Device")}, {active}));
-    system.duringMessageBox = [this] {
-        machine->Unplug(3);
-        Send(WM_DEVICECHANGE, DBT_DEVICEREMOVECOMPLETE);
-    };
-    EjectRow(0);
-    EXPECT_EQ(system.messageBoxes.size(), 1u);
-    EXPECT_TRUE(ConfigManagerCalls().empty());
-    EXPECT_EQ(dialog->m_driveTexts, std::vector<std::string>{"No removal disks found."});
-}
-
 // The label-retry timer rebuilds every 3 seconds while the locked Warden is
 // plugged in: the user's choice has to outlive rebuilds, follow its drive
 // when rows move, and go with the drive. Enter ejects from the list only.
@@ -156,29 +141,6 @@ TEST_F(EjectTest, ChoiceFollowsItsDriveThroughRebuilds) {
     Send(WM_DEVICECHANGE, DBT_DEVICEREMOVECOMPLETE);
     EXPECT_EQ(List().m_chosenIndex, -1);
     EXPECT_EQ(List().GetCurSel(), LB_ERR);
-}
-
-// Row r shows entry count - 1 - r only while every row has its entry and
-// every entry its row: a row the list box refuses takes its entry with it.
-LRESULT CALLBACK RefuseSecondInsert(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
-                                    UINT_PTR, DWORD_PTR count) {
-    if (message == LB_INSERTSTRING && ++*reinterpret_cast<int*>(count) == 2) return LB_ERRSPACE;
-    return ::DefSubclassProc(window, message, wParam, lParam);
-}
-
-TEST_F(EjectTest, RowTheListBoxRefusesLeavesNoEntryBehind) {
-    int inserts = 0;
-    ::SetWindowSubclass(List().m_hWnd, RefuseSecondInsert, 1,
-                        reinterpret_cast<DWORD_PTR>(&inserts));
-    Command(IDC_REFRESH_ICON, STN_CLICKED);
-    ::RemoveWindowSubclass(List().m_hWnd, RefuseSecondInsert, 1);
-    EXPECT_EQ(dialog->m_driveDevInsts, (std::vector<DEVINST>{0x1101, 0x1301, 0x1401}));
-    ASSERT_EQ(dialog->m_driveTexts.size(), 3u);
-    ASSERT_EQ(List().GetCount(), 3);
-    for (int row = 0; row < 3; ++row) {
-        EXPECT_EQ(static_cast<const CExtItem*>(List().GetItemDataPtr(row))->m_text,
-                  dialog->m_driveTexts[2 - row]);
-    }
 }
 
 // Ending processes by executable name: exact names only, never the program's

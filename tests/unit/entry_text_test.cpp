@@ -34,7 +34,6 @@ TEST(EntryText, RowsAndIcons) {
         int icon;
     };
     for (const Case& c : std::initializer_list<Case>{
-             {true, "", "Stick", "(E:) \nStick  [-]", IDI_GENERIC_DISK},
              {false, "L", "Stick", "(?:) Not Formatted\nStick", IDI_GENERIC_DISK},
              {true, "KR7", "QNV Korvane KR7 USB Device", "(E:) KR7\nKorvane KR7  [-]", IDI_KR7},
              {true, "C", "QNV KORVANE USB Device", "(E:) C\nKorvane Citadel  [-]", IDI_CITADEL},
@@ -47,7 +46,6 @@ TEST(EntryText, RowsAndIcons) {
               IDI_WARDEN},
              {true, "L", "qnv korvane kr7 usb device", "(E:) L\nqnv korvane kr7 usb device  [-]",
               IDI_GENERIC_DISK},
-             {true, "L", "QN Warden USB", "(E:) L\nQN Warden USB  [-]", IDI_GENERIC_DISK},
          }) {
         const DriveEntryText entry =
             FormatDriveEntry(c.volume ? "\\\\.\\E:" : "", c.label, c.name, c.volume ? "-" : "");

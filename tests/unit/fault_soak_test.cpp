@@ -21,21 +21,18 @@ struct Dice {
     bool Chance(unsigned percent) { return Below(100) < percent; }
     std::uint64_t Wide() { return (std::uint64_t{engine()} << 32) | engine(); }
     // Printable text with what means something to a formatter or a drawing
-    // call, and bytes of the upper half; never a NUL. Now and then very long.
-    std::string Text(std::uint32_t usual) {
-        static constexpr char kSpecial[] = "\n\t&%\\\"[]():";
+    // call, and bytes of the upper half; never a NUL. Now and then very long,
+    // now and then a Warden drive's, now and then none.
+    std::optional<std::string> Text(std::uint32_t usual) {
+        if (Chance(8)) return std::nullopt;
+        if (Chance(15)) return Chance(50) ? "QN Warden USB Device" : "Korvane Warden X";
         std::string text(Chance(10) ? Between(usual, 3000) : Between(0, usual), ' ');
         for (char& c : text) {
             c = static_cast<char>(Chance(80)   ? Between(0x20, 0x7E)
-                                  : Chance(50) ? kSpecial[Below(sizeof(kSpecial) - 1)]
+                                  : Chance(50) ? "\n\t&%\\\"[]():"[Below(11)]
                                                : Between(0x80, 0xFF));
         }
         return text;
-    }
-    std::optional<std::string> MaybeText(std::uint32_t usual) {
-        if (Chance(8)) return std::nullopt;
-        if (Chance(15)) return Chance(50) ? "QN Warden USB Device" : "Korvane Warden X";
-        return Text(usual);
     }
 };
 
@@ -57,9 +54,8 @@ MachineDescription Generate(std::uint32_t seed, bool& faultFree) {
     const std::uint32_t disks = dice.Chance(90) ? dice.Between(0, 3) : dice.Between(0, 26);
     for (std::uint32_t i = 0; i < disks; ++i) {
         // A card reader carries several disks under one USB device.
-        const bool sameParent = i > 0 && dice.Chance(15);
-        SimDisk disk = sameParent ? machine.disks.back() : SimDisk{};
-        if (!sameParent) {
+        SimDisk disk = i > 0 && dice.Chance(15) ? machine.disks.back() : SimDisk{};
+        if (disk.parent == 0) {
             disk.parent = 0x80000 + 0x10 * i;
             disk.parentStatus = DN_STARTED | (dice.Chance(80) ? DN_REMOVABLE : 0);
             disk.parentStatusFails = dice.Chance(5);
@@ -68,7 +64,7 @@ MachineDescription Generate(std::uint32_t seed, bool& faultFree) {
         disk.devInst = dice.Chance(5) ? 0 : 0x10001 + 0x10 * i;
         disk.interfacePath.clear();
         disk.enumerator = dice.Chance(75) ? "USBSTOR" : dice.Chance(50) ? "usbstor" : "SCSI";
-        disk.friendlyName = dice.MaybeText(40);
+        disk.friendlyName = dice.Text(40);
         disk.hasInterface = !dice.Chance(2);
         disk.present = !dice.Chance(3);
         disk.openable = !dice.Chance(5);
@@ -81,13 +77,12 @@ MachineDescription Generate(std::uint32_t seed, bool& faultFree) {
     }
     const std::uint32_t volumes = dice.Chance(90) ? dice.Between(0, 6) : dice.Between(0, 40);
     for (std::uint32_t i = 0; i < volumes; ++i) {
-        SimVolume volume = MakeVolume(0, "", dice.MaybeText(32));
+        SimVolume volume;
+        volume.label = dice.Text(32);
         volume.guidPath = "\\\\?\\Volume{" + std::to_string(seed) + "-" + std::to_string(i) + "}\\";
-        volume.mountPaths.clear();
-        const unsigned mount = dice.Below(10);
-        if (mount >= 2 && i < 22) volume.mountPaths.push_back(std::string(1, 'D' + i) + ":\\");
+        if (dice.Chance(80) && i < 22) volume.mountPaths.push_back(std::string(1, 'D' + i) + ":\\");
         // On folders as well, now and then more than one buffer holds.
-        for (unsigned k = mount >= 8 ? dice.Between(1, 30) : 0; k > 0; --k) {
+        for (unsigned k = dice.Chance(20) ? dice.Between(1, 30) : 0; k > 0; --k) {
             volume.mountPaths.push_back("C:\\mnt\\" + std::string(dice.Between(1, 60), 'f') +
                                         std::to_string(i * 100 + k) + "\\");
         }
@@ -141,9 +136,7 @@ protected:
             EXPECT_EQ(item->m_text, dialog->m_driveTexts[count - 1 - row].substr(0, 255));
         }
         const bool placeholder = count == 1 && nodes[0] == 0;
-        if (placeholder) {
-            EXPECT_EQ(dialog->m_driveTexts[0], entry_text::kNoDrivesFound);
-        }
+        EXPECT_TRUE(!placeholder || dialog->m_driveTexts[0] == entry_text::kNoDrivesFound);
         // Where nothing failed on purpose, exactly the disks that can be
         // examined are listed, in SetupAPI's order, up to one without a
         // disk interface.

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <functional>
 #include <map>
 #include <set>
 #include <string>
@@ -36,7 +35,6 @@ public:
     bool deleteKeepsFile =
         false;  // reports success while the file stays, as a read-only folder can
     bool notifyIconFails = false;
-    std::function<void()> duringMessageBox;  // runs while the box is "open"
     POINT cursor{0, 0};
 
     // What happened.
@@ -141,7 +139,6 @@ public:
     int MessageBoxA(HWND, LPCSTR text, LPCSTR caption, UINT type) override {
         Log("MessageBoxA");
         messageBoxes.push_back(Arg(caption) + "|" + Arg(text) + "|" + Hex(type));
-        if (duringMessageBox) duringMessageBox();
         return IDOK;
     }
     BOOL TrackPopupMenu(HMENU, UINT flags, int x, int y, int reserved, HWND,
