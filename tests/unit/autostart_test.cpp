@@ -23,53 +23,40 @@ std::vector<std::string> ReadLink(const std::string& path) {
     return {target, arguments, description};
 }
 
-class StartupShortcut : public ::testing::Test {
-protected:
-    void SetUp() override {
-        ::CoInitialize(nullptr);
-        system.UseRealFiles();
-        folder = system.startupFolder;
-        link = folder + "\\Korvane_Safe_Eject.lnk";
-    }
-    void TearDown() override {
-        ::DeleteFileA(link.c_str());
-        ::RemoveDirectoryA(folder.c_str());
-        EXPECT_EQ(system.openHandles, 0);
-        ::CoUninitialize();
-    }
-    int Manage(ShortcutMode mode) { return ManageStartupShortcut(system, mode); }
-
-    RecordingSystemApi system;
-    std::string folder, link;
-};
-
 // The link runs the module, hidden, whatever the command line holds; it
 // replaces any file of its name, and goes again, also when gone already.
-TEST_F(StartupShortcut, CreatedFoundAndRemovedOnlyInAUsableFolder) {
+TEST(StartupShortcut, CreatedFoundAndRemovedOnlyInAUsableFolder) {
+    ::CoInitialize(nullptr);
+    RecordingSystemApi system;
+    system.UseRealFiles();
+    const std::string folder = system.startupFolder, link = folder + "\\Korvane_Safe_Eject.lnk";
+    const auto manage = [&](ShortcutMode mode) { return ManageStartupShortcut(system, mode); };
     std::ofstream(link) << "not a link";
-    EXPECT_EQ(Manage(ShortcutMode::Check), kShortcutPresent);  // any file counts
+    EXPECT_EQ(manage(ShortcutMode::Check), kShortcutPresent);  // any file counts
     for (const char* commandLine : {"kse /min", "", "/min"}) {
         system.commandLine = commandLine;
-        ASSERT_EQ(Manage(ShortcutMode::Create), 0) << commandLine;
+        ASSERT_EQ(manage(ShortcutMode::Create), 0) << commandLine;
         EXPECT_EQ(ReadLink(link),
                   (std::vector<std::string>{system.modulePath, "/min", "Korvane Safe Eject"}));
     }
-    for (int result : {Manage(ShortcutMode::Remove), Manage(ShortcutMode::Check),
-                       Manage(ShortcutMode::Remove)}) {
+    for (int result :
+         {manage(ShortcutMode::Remove), manage(ShortcutMode::Check), manage(ShortcutMode::Remove)})
         EXPECT_EQ(result, 0);
-    }
     // No folder, or one whose link path is over MAX_PATH: no shortcut, and
     // none can be made or removed. A search that cannot tell counts as one.
     for (const std::string& place :
          {folder + "\\missing", "C:\\" + std::string(240, 'x'), std::string()}) {
         system.startupFolder = place;
-        EXPECT_EQ(Manage(ShortcutMode::Check), 0) << place;
-        EXPECT_EQ(Manage(ShortcutMode::Create), 1) << place;
+        EXPECT_EQ(manage(ShortcutMode::Check), 0) << place;
+        EXPECT_EQ(manage(ShortcutMode::Create), 1) << place;
     }
-    EXPECT_EQ(Manage(ShortcutMode::Remove), 1);
+    EXPECT_EQ(manage(ShortcutMode::Remove), 1);
     system.startupFolder = folder;
     system.failing = {{"FindFirstFileA(" + link, ERROR_ACCESS_DENIED}};
-    EXPECT_EQ(Manage(ShortcutMode::Check), kShortcutPresent);
+    EXPECT_EQ(manage(ShortcutMode::Check), kShortcutPresent);
+    ::RemoveDirectoryA(folder.c_str());
+    EXPECT_EQ(system.openHandles, 0);
+    ::CoUninitialize();
 }
 
 // The check mark shows the shortcut found at start and changes only when a

@@ -6,7 +6,6 @@
 #include <random>
 #include <sstream>
 
-#include "drives/entry_text.h"
 #include "main_window_fixture.h"
 
 namespace {
@@ -46,7 +45,7 @@ constexpr const char* kInjectable =
     "GetVolumePathNamesForVolumeNameA HeapAlloc LocalAlloc CM_Get_Parent CM_Get_DevNode_Status "
     "CM_Request_Device_EjectA CM_Query_And_Remove_SubTreeA";
 
-MachineDescription Generate(std::uint32_t seed, bool& faultFree) {
+MachineDescription Generate(std::uint32_t seed) {
     Dice dice{std::mt19937(seed)};
     MachineDescription machine;
     // Few disks mostly (the list box under Wine sets the soak's pace), now
@@ -97,9 +96,9 @@ MachineDescription Generate(std::uint32_t seed, bool& faultFree) {
         volume.openable = !dice.Chance(5);
         machine.volumes.push_back(std::move(volume));
     }
-    faultFree = dice.Chance(30);
+    if (dice.Chance(30)) return machine;  // one in three fails nowhere on purpose
     std::istringstream functions(kInjectable);
-    for (std::string function; !faultFree && functions >> function;)
+    for (std::string function; functions >> function;)
         machine.faults.FailRandomly(function, dice.Below(30) / 100.0, dice.engine());
     return machine;
 }
@@ -123,11 +122,10 @@ protected:
         return strays;
     }
 
-    void CheckAfter(size_t stepStart, bool faultFree) {
+    void CheckAfter(size_t stepStart) {
         EXPECT_EQ(machine->Leaks(), "");
         EXPECT_EQ(StrayRequests(stepStart), "");
-        const std::vector<DEVINST>& nodes = dialog->m_driveDevInsts;
-        const size_t count = nodes.size();
+        const size_t count = dialog->m_driveDevInsts.size();
         ASSERT_EQ(dialog->m_driveTexts.size(), count);
         ASSERT_EQ(static_cast<size_t>(List().GetCount()), count);
         for (size_t row = 0; row < count; ++row) {
@@ -135,19 +133,6 @@ protected:
             ASSERT_NE(item, nullptr);
             EXPECT_EQ(item->m_text, dialog->m_driveTexts[count - 1 - row].substr(0, 255));
         }
-        const bool placeholder = count == 1 && nodes[0] == 0;
-        EXPECT_TRUE(!placeholder || dialog->m_driveTexts[0] == entry_text::kNoDrivesFound);
-        // Where nothing failed on purpose, exactly the disks that can be
-        // examined are listed, in SetupAPI's order, up to one without a
-        // disk interface.
-        if (!faultFree) return;
-        std::vector<DEVINST> expected;
-        for (const SimDisk& disk : machine->Disks()) {
-            if (!disk.hasInterface) break;
-            if (disk.enumerator == "USBSTOR" && disk.openable && disk.devInst != 0)
-                expected.push_back(disk.devInst);
-        }
-        EXPECT_EQ(placeholder ? std::vector<DEVINST>{} : nodes, expected);
     }
 };
 
@@ -156,17 +141,16 @@ TEST_F(FaultSoak, TenThousandMachines) {
     for (std::uint32_t seed = 1; seed <= 10000 && !HasFailure(); ++seed) {
         SCOPED_TRACE("seed " + std::to_string(seed));
         system = RecordingSystemApi();
-        bool faultFree = false;
         try {
-            machine->Replace(Generate(seed, faultFree));
+            machine->Replace(Generate(seed));
             dialog->RefreshDriveList();
-            CheckAfter(0, faultFree);
+            CheckAfter(0);
             // Every row, and the rows just outside the list.
             for (int row = -1, rows = List().GetCount(); row <= rows && !HasFailure(); ++row) {
                 const size_t stepStart = machine->Journal().size();
                 List().m_chosenIndex = std::min(row, List().GetCount());
                 dialog->EjectSelectedDrive();
-                CheckAfter(stepStart, faultFree);
+                CheckAfter(stepStart);
             }
         } catch (const std::exception& error) {
             FAIL() << error.what();  // a machine the generator should not have made

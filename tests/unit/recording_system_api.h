@@ -32,8 +32,8 @@ public:
     std::string modulePath = "C:\\Program Files\\Korvane\\Korvane_Safe_Eject.exe";
     std::string startupFolder = "C:\\users\\tester\\Start Menu\\Programs\\StartUp";
     std::set<std::string> existingFiles;
-    bool deleteKeepsFile =
-        false;  // reports success while the file stays, as a read-only folder can
+    // A delete reports success while the file stays, as a read-only folder can.
+    bool deleteKeepsFile = false;
     bool notifyIconFails = false;
     POINT cursor{0, 0};
 
@@ -84,7 +84,6 @@ public:
     }
     LPSTR GetCommandLineA() override { return commandLine.data(); }
     DWORD GetModuleFileNameA(HMODULE, LPSTR fileName, DWORD size) override {
-        if (size == 0) return 0;
         std::snprintf(fileName, size, "%s", modulePath.c_str());
         return static_cast<DWORD>(std::min<size_t>(modulePath.size(), size - 1));
     }
@@ -93,8 +92,7 @@ public:
         return *pidl = &m_folderId, S_OK;
     }
     BOOL SHGetPathFromIDListA(PCIDLIST_ABSOLUTE pidl, LPSTR path) override {
-        if (pidl != &m_folderId) return FALSE;
-        return std::snprintf(path, MAX_PATH, "%s", startupFolder.c_str()), TRUE;
+        return pidl == &m_folderId && std::snprintf(path, MAX_PATH, "%s", startupFolder.c_str());
     }
     void CoTaskMemFree(void*) override { Log("CoTaskMemFree"); }
     HRESULT CoCreateInstance(REFCLSID clsid, IUnknown*, DWORD context, REFIID iid,
