@@ -46,7 +46,6 @@ TEST_F(DriveDiscovery, RowsShowEntriesNewestFirstUntilTheDeviceSetFails) {
     machine->Faults().FailAlways("SetupDiGetClassDevsA");
     EXPECT_EQ(Refresh(), 1);
     EXPECT_EQ(host.list.GetCount(), 0);
-    EXPECT_TRUE(host.table.m_driveDevInsts.empty() && host.table.m_driveTexts.empty());
     EXPECT_EQ(host.list.m_chosenIndex, 0);
     EXPECT_TRUE(system.calls.empty());
 }

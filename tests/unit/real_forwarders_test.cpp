@@ -22,9 +22,8 @@ TEST(RealForwarders, AnswerAsWindowsDoes) {
     EXPECT_EQ(serial, theirSerial);
 
     // Shared opens: a second reader and writer gets in beside the first.
-    char temp[MAX_PATH], file[MAX_PATH];
-    ::GetTempPathA(MAX_PATH, temp);
-    ::GetTempFileNameA(temp, "kse", 0, file);
+    char file[MAX_PATH];
+    ::GetTempFileNameA(".", "kse", 0, file);
     const DWORD access = GENERIC_READ | GENERIC_WRITE, share = FILE_SHARE_READ | FILE_SHARE_WRITE;
     HANDLE first = devices.CreateFileA(file, access, share, nullptr, OPEN_EXISTING, 0, nullptr);
     HANDLE second = ::CreateFileA(file, access, share, nullptr, OPEN_EXISTING, 0, nullptr);

@@ -19,7 +19,6 @@ void RecordingSystemApi::UseRealFiles() {
     ::CreateDirectoryA(folder, nullptr);
     m_realFiles = true;
     startupFolder = folder;
-    modulePath = startupFolder + "\\Korvane_Safe_Eject.exe";
 }
 
 BOOL RecordingSystemApi::TerminateProcess(HANDLE process, UINT exitCode) {

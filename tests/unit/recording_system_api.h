@@ -61,9 +61,7 @@ public:
         return !Fails(Log("Process32First", entry->dwSize)) &&
                entry->dwSize == sizeof(PROCESSENTRY32) && Next(entry);
     }
-    BOOL Process32Next(HANDLE, PROCESSENTRY32* entry) override {
-        return Log("Process32Next"), Next(entry);
-    }
+    BOOL Process32Next(HANDLE, PROCESSENTRY32* e) override { return Log("Process32Next"), Next(e); }
     HANDLE OpenProcess(DWORD access, BOOL inherit, DWORD processId) override {
         if (Fails(Log("OpenProcess", access, inherit, processId))) return nullptr;
         HANDLE handle = NewHandle();
