@@ -137,9 +137,8 @@ TEST_F(DriveDiscovery, HorizontalExtentFollowsTheLastEntry) {
     for (const auto& [first, last, extent] : std::initializer_list<std::tuple<int, int, int>>{
              {30, 0, 260}, {31, 0, 285}, {100, 5, 260}, {5, 100, (100 + 12 + 14) * 5}, {0, 0, 0}}) {
         std::vector<SimDisk> disks;
-        for (const int length : {first, last}) {
+        for (const int length : {first, last})
             if (length > 0) disks.push_back(Usb(DWORD(disks.size() + 1), std::string(length, 'x')));
-        }
         Build(disks, {Volume(1, "E:\\", "A"), Volume(2, "F:\\", "B")});
         Refresh();
         EXPECT_EQ(host.list.GetHorizontalExtent(), extent) << first << " " << last;

@@ -31,10 +31,7 @@ TEST_F(EjectTest, RequestFollowsTheParentAndLetsTheSystemSpeak) {
                       status = "CM_Get_DevNode_Status(out, out, 0x200, 0x0) -> ",
                       eject = "CM_Request_Device_EjectA(0x200, NULL, NULL, 0, 0x0) -> ",
                       remove = "CM_Query_And_Remove_SubTreeA(0x200, NULL, NULL, 0, 0x0) -> ";
-    const struct {
-        std::function<void(SimDisk&)> make;
-        std::vector<std::string> calls;
-    } cases[] = {
+    const std::pair<std::function<void(SimDisk&)>, std::vector<std::string>> cases[] = {
         {[](SimDisk&) {}, {parent, status + "CR_SUCCESS", eject + "CR_SUCCESS, system notice"}},
         {[](SimDisk& d) { d.parentStatus = DN_STARTED | DN_DRIVER_LOADED; },
          {parent, status + "CR_SUCCESS", remove + "CR_SUCCESS, system notice"}},

@@ -25,14 +25,8 @@ TEST(EntryText, FreeSpaceFigures) {
 // its lock, other models and a Warden drive without a volume keep their text.
 TEST(EntryText, RowsAndIcons) {
     const std::string unreadable(entry_text::kUnreadableLabel);
-    struct Case {
-        bool volume;
-        std::string label;
-        const char* name;
-        std::string text;
-        int icon;
-    };
-    for (const Case& c : std::initializer_list<Case>{
+    for (const auto& [volume, label, name, text, icon] :
+         std::initializer_list<std::tuple<bool, std::string, const char*, std::string, int>>{
              {false, "L", "Stick", "(?:) Not Formatted\nStick", IDI_GENERIC_DISK},
              {true, "KR7", "QNV Korvane KR7 USB Device", "(E:) KR7\nKorvane KR7  [-]", IDI_KR7},
              {true, "C", "QNV KORVANE USB Device", "(E:) C\nKorvane Citadel  [-]", IDI_CITADEL},
@@ -47,9 +41,9 @@ TEST(EntryText, RowsAndIcons) {
               IDI_GENERIC_DISK},
          }) {
         const DriveEntryText entry =
-            FormatDriveEntry(c.volume ? "\\\\.\\E:" : "", c.label, c.name, c.volume ? "-" : "");
-        EXPECT_EQ(entry.text, c.text);
-        EXPECT_EQ(entry.iconId, c.icon) << c.text;
+            FormatDriveEntry(volume ? "\\\\.\\E:" : "", label, name, volume ? "-" : "");
+        EXPECT_EQ(entry.text, text);
+        EXPECT_EQ(entry.iconId, icon) << text;
     }
 }
 

@@ -14,9 +14,7 @@ namespace {
 struct Dice {
     std::mt19937 engine;
     std::uint32_t Below(std::uint32_t n) { return n == 0 ? 0 : engine() % n; }
-    std::uint32_t Between(std::uint32_t low, std::uint32_t high) {
-        return low + Below(high - low + 1);
-    }
+    std::uint32_t Between(unsigned low, unsigned high) { return low + Below(high - low + 1); }
     bool Chance(unsigned percent) { return Below(100) < percent; }
     std::uint64_t Wide() { return (std::uint64_t{engine()} << 32) | engine(); }
     // Printable text with what means something to a formatter or a drawing
