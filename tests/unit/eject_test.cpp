@@ -140,13 +140,16 @@ TEST_F(EjectTest, ChoiceFollowsItsDriveThroughRebuilds) {
 }
 
 // Start-up ends the other copies of the program, never its own process, by
-// exact name and without the companion's pause.
+// exact name and without the companion's pause; a scan that cannot walk the
+// process list ends nothing and does not pause either.
 TEST(ProcessScan, OtherInstancesEndButNotThisOne) {
     RecordingSystemApi system;
     for (const char* name : {"Korvane_Safe_Eject.exe", "korvane_safe_eject.exe",
                              "Korvane_Safe_Eject.exe", "Korvane_Safe_Eject_sim.exe"})
         system.processes.push_back({DWORD(7 + system.processes.size()), name});
     TerminateOtherInstances(system, 9);
+    system.failing["Process32First"] = ERROR_BAD_LENGTH;
+    TerminateProcessesByName(system, "Korvane_Safe_Eject.exe");
     EXPECT_EQ(system.terminated, std::vector<DWORD>{7});
     EXPECT_EQ(system.CountCalls("Sleep"), 0u);
     EXPECT_EQ(system.openHandles, 0);
