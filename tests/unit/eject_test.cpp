@@ -1,55 +1,37 @@
 // Ejecting the chosen drive: which device is asked for, with which call and
-// arguments, what the Warden rule does, and what never happens (a request for
-// an unknown node, a read outside the table).
+// arguments, what the Warden rule does and how its companion is ended, and
+// what never happens (a request for an unknown node, a read outside the table).
 #include <functional>
 
-#include "eject/eject_request.h"
+#include "eject/process_scan.h"
 #include "main_window_fixture.h"
-// After the SDK's base headers, which it expects to be in place already.
-#include <commctrl.h>
 
 namespace {
 
 class EjectTest : public MainWindowTest {
 protected:
-    void Choose(int row) { List().m_chosenIndex = row; }
-    void Eject() { Command(IDC_DRIVE_LIST, LBN_DBLCLK); }
+    void EjectRow(int row) {
+        List().m_chosenIndex = row;
+        Command(IDC_DRIVE_LIST, LBN_DBLCLK);
+    }
     // "function(arguments) -> result" of each configuration-manager call.
     std::vector<std::string> ConfigManagerCalls() const {
         std::vector<std::string> calls;
-        for (const JournalEntry& entry : machine->Journal()) {
+        for (const JournalEntry& entry : machine->Journal())
             if (entry.function.rfind("CM_", 0) == 0) calls.push_back(ToString(entry));
-        }
         return calls;
     }
 };
 
-TEST_F(EjectTest, RowsMapToDrivesNewestFirst) {
-    for (const auto& [row, ejected] : {std::pair<int, DWORD>{0, 3}, {1, 2}, {2, 1}}) {
-        CreateWindowOn(MachineOf(
-            {MakeUsbDisk(1, "First"), MakeUsbDisk(2, "Second"), MakeUsbDisk(3, "Third")}, {}));
-        Choose(row);
-        Eject();
-        const std::string node = std::to_string(ejected + 1) + "01";
-        ASSERT_FALSE(ConfigManagerCalls().empty());
-        EXPECT_EQ(ConfigManagerCalls()[0].rfind("CM_Get_Parent(out, 0x" + node, 0), 0u) << row;
-        for (DWORD disk : {1, 2, 3}) EXPECT_EQ(machine->HasDisk(disk), disk != ejected) << row;
-        EXPECT_EQ(dialog->m_driveTexts.size(), 2u);
-        EXPECT_EQ(List().m_chosenIndex, -1);
-    }
-}
-
 // The parent's state picks the request; no veto type, no veto name, length 0
-// and flags 0 leave any notice to the system; a refusal leaves the drive listed.
+// and flags 0 leave any notice to the system. The list is rebuilt after any
+// request; a refusal leaves the drive listed.
 TEST_F(EjectTest, RequestFollowsTheParentAndLetsTheSystemSpeak) {
     const std::string parent = "CM_Get_Parent(out, 0x201, 0x0) -> CR_SUCCESS, parent 0x200",
                       status = "CM_Get_DevNode_Status(out, out, 0x200, 0x0) -> ",
                       eject = "CM_Request_Device_EjectA(0x200, NULL, NULL, 0, 0x0) -> ",
                       remove = "CM_Query_And_Remove_SubTreeA(0x200, NULL, NULL, 0, 0x0) -> ";
-    const struct {
-        std::function<void(SimDisk&)> make;
-        std::vector<std::string> calls;
-    } cases[] = {
+    const std::pair<std::function<void(SimDisk&)>, std::vector<std::string>> cases[] = {
         {[](SimDisk&) {}, {parent, status + "CR_SUCCESS", eject + "CR_SUCCESS, system notice"}},
         {[](SimDisk& d) { d.parentStatus = DN_STARTED | DN_DRIVER_LOADED; },
          {parent, status + "CR_SUCCESS", remove + "CR_SUCCESS, system notice"}},
@@ -64,23 +46,20 @@ TEST_F(EjectTest, RequestFollowsTheParentAndLetsTheSystemSpeak) {
         SimDisk disk = MakeUsbDisk(1, "Stick");
         make(disk);
         CreateWindowOn(MachineOf({disk}, {}));
-        Choose(0);
-        const size_t before = Refreshes();
-        Eject();
+        EjectRow(0);
         EXPECT_EQ(ConfigManagerCalls(), calls);
         const bool stays = calls.back().find("CR_SUCCESS") == std::string::npos;
-        EXPECT_EQ(machine->HasDisk(1), stays);
-        EXPECT_GE(Refreshes() - before, 1u) << "the list is rebuilt";
         EXPECT_EQ(dialog->m_driveTexts[0],
                   stays ? "(?:) Not Formatted\nStick" : "No removal disks found.");
         EXPECT_EQ(List().m_chosenIndex, -1);  // the choice was used up
-        EXPECT_TRUE(system.messageBoxes.empty());
     }
 }
 
 // The locked Warden drive goes once its companion, which holds the volume,
-// has ended; an active one, or any drive whose text carries the Warden mark,
-// is only warned about; a Warden without a volume is an ordinary drive.
+// has ended (every process of exactly its name, every handle closed) and a
+// pause has let it go; an active one, or any drive whose text carries the
+// Warden mark, is only warned about; a Warden without a volume is an
+// ordinary drive.
 TEST_F(EjectTest, WardenRule) {
     const std::string warning =
         "QN Warden Drive currently active!|You must choose \"Lock\" or \"Lock and exit\" in the "
@@ -88,38 +67,32 @@ TEST_F(EjectTest, WardenRule) {
     const struct {
         const char* name;
         std::optional<std::string> label;  // no volume when "-"
-        bool locked;
+        bool locked, warned;
         std::vector<DWORD> ended;
-        bool warned;
     } cases[] = {
-        {"QN Warden USB Device", std::nullopt, true, {40, 42}, false},
-        {"QN Warden USB Device", "VAULT", false, {}, true},
-        {"Other make", "Korvane Warden X", false, {}, true},
-        {"QN Warden USB Device", "-", false, {}, false},
+        {"QN Warden USB Device", std::nullopt, true, false, {40, 42}},
+        {"QN Warden USB Device", "VAULT", false, true, {}},
+        {"Other make", "Korvane Warden X", false, true, {}},
+        {"QN Warden USB Device", "-", false, false, {}},
     };
-    for (const auto& [name, label, locked, ended, warned] : cases) {
+    for (const auto& [name, label, locked, warned, ended] : cases) {
         std::vector<SimVolume> volumes;
         if (label != "-") {
-            volumes.push_back(MakeVolume(3, "G:\\", label));
+            volumes = {MakeVolume(3, "G:\\", label)};
             volumes[0].totalBytes = volumes[0].freeBytes = 1u << 30;
             volumes[0].freeSpaceFails = locked;
             volumes[0].heldBy = "Warden.exe";
         }
+        system = RecordingSystemApi();
+        system.processes = {{40, "Warden.exe"}, {42, "Warden.exe"}, {43, "MyWarden.exe"}};
         CreateWindowOn(MachineOf({MakeUsbDisk(3, name)}, volumes));
-        system.processes = {{40, "Warden.exe"}, {42, "Warden.exe"}, {43, "explorer.exe"}};
-        system.sleeps.clear();
-        Choose(0);
-        const size_t before = Refreshes();
-        Eject();
+        EjectRow(0);
         EXPECT_EQ(system.messageBoxes, warned ? std::vector{warning} : std::vector<std::string>{});
         EXPECT_EQ(system.terminated, ended) << name;
-        EXPECT_EQ(system.sleeps, locked ? std::vector<DWORD>{1000} : std::vector<DWORD>{});
+        EXPECT_EQ(system.CountCalls("Sleep(1000)"), locked ? 1u : 0u);
         EXPECT_EQ(system.openHandles, 0);
         EXPECT_EQ(machine->HasDisk(3), warned) << name << " " << label.value_or("");
-        EXPECT_EQ(Refreshes() == before, warned);
         EXPECT_EQ(List().m_chosenIndex, warned ? 0 : -1);
-        system.messageBoxes.clear();
-        system.terminated.clear();
     }
 }
 
@@ -129,9 +102,8 @@ TEST_F(EjectTest, RowWithoutADriveAsksNothing) {
     CreateWindowOn(MachineOf({}, {}));
     List().SetCurSel(0);
     for (int row : {0, -1, 3, 1000, -2}) {  // the placeholder, then an empty table
-        Choose(row);
         const size_t before = machine->Journal().size();
-        Eject();
+        EjectRow(row);
         EXPECT_EQ(machine->Journal().size(), before) << row;
         EXPECT_EQ(List().m_chosenIndex, -1) << row;
         EXPECT_EQ(List().GetCurSel(), LB_ERR) << row;
@@ -140,102 +112,47 @@ TEST_F(EjectTest, RowWithoutADriveAsksNothing) {
     }
 }
 
-TEST_F(EjectTest, DeviceChangeWhileTheWarningIsOpenChangesNothingAfterIt) {
-    SimVolume active = MakeVolume(3, "G:\\", std::string("VAULT"));
-    CreateWindowOn(MachineOf({MakeUsbDisk(3, "QN Warden USB Device")}, {active}));
-    Choose(0);
-    system.duringMessageBox = [this] {
-        machine->Unplug(3);
-        Send(WM_DEVICECHANGE, DBT_DEVICEREMOVECOMPLETE);
+// The label-retry timer rebuilds every 3 seconds while the locked Warden is
+// plugged in: the user's choice has to outlive rebuilds, follow its drive
+// when rows move, and go with the drive. Enter ejects from the list only.
+TEST_F(EjectTest, ChoiceFollowsItsDriveThroughRebuilds) {
+    ASSERT_EQ(dialog->m_retryTimer, DriveTable::kRetryTimerId) << "the timer runs";
+    const auto click = [this] {  // on the newest drive, in row 0
+        ::SendMessageA(List().m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 20));
+        ::SendMessageA(List().m_hWnd, WM_LBUTTONUP, 0, MAKELPARAM(10, 20));
     };
-    Eject();
-    EXPECT_EQ(system.messageBoxes.size(), 1u);
-    EXPECT_TRUE(ConfigManagerCalls().empty());
-    EXPECT_EQ(dialog->m_driveTexts, std::vector<std::string>{"No removal disks found."});
-}
-
-TEST_F(EjectTest, EnterEjectsOnlyWhenTheListHasTheFocus) {
-    CreateWindowOn(MachineOf({MakeUsbDisk(1, "Stick")}, {}));
-    Choose(0);
-    // Another control of the window takes the focus.
-    ::SetFocus(::CreateWindowExA(0, "EDIT", "", WS_CHILD | WS_VISIBLE | WS_TABSTOP, 0, 0, 20, 10,
-                                 Window(), nullptr, nullptr, nullptr));
+    click();
+    for (int tick = 0; tick < 3; ++tick) Send(WM_TIMER, DriveTable::kRetryTimerId);
+    EXPECT_EQ(List().m_chosenIndex, 0);
+    machine->PlugIn(MakeUsbDisk(7, "New"), {});
+    Send(WM_DEVICECHANGE, DBT_DEVICEARRIVAL);
+    EXPECT_EQ(List().m_chosenIndex, 1);
+    ::SetFocus(nullptr);
     Command(IDOK, BN_CLICKED);
     EXPECT_TRUE(ConfigManagerCalls().empty());
     ::SetFocus(List().m_hWnd);
     Command(IDOK, BN_CLICKED);
-    EXPECT_EQ(machine->CountCalls("CM_Request_Device_EjectA"), 1u);
-    EXPECT_TRUE(::IsWindowVisible(Window()));
+    EXPECT_FALSE(machine->HasDisk(4));
+    click();
+    machine->Unplug(7);
+    Send(WM_DEVICECHANGE, DBT_DEVICEREMOVECOMPLETE);
+    EXPECT_EQ(List().m_chosenIndex, -1);
 }
 
-// The label-retry timer rebuilds every 3 seconds while the locked Warden is
-// plugged in: the user's choice has to outlive rebuilds and follow its drive
-// when rows move, and go only with the drive.
-TEST_F(EjectTest, ChoiceFollowsItsDriveThroughRebuilds) {
-    const struct {
-        const char* between;
-        std::function<void()> happen;
-        int row;  // where the chosen generic stick (disk 4) stands then
-    } cases[] = {
-        {"timer ticks",
-         [this] {
-             for (int tick = 0; tick < 3; ++tick) Send(WM_TIMER, DriveTable::kRetryTimerId);
-         },
-         0},
-        {"a drive plugged in",
-         [this] {
-             machine->PlugIn(MakeUsbDisk(7, "New"), {});
-             Send(WM_DEVICECHANGE, DBT_DEVICEARRIVAL);
-         },
-         1},
-        {"the chosen drive pulled out",
-         [this] {
-             machine->Unplug(4);
-             Send(WM_DEVICECHANGE, DBT_DEVICEREMOVECOMPLETE);
-         },
-         -1},
-    };
-    for (const auto& [between, happen, row] : cases) {
-        CreateWindowOn(DefaultMachineDescription());
-        ASSERT_EQ(dialog->m_retryTimer, DriveTable::kRetryTimerId) << "the timer runs";
-        ::SendMessageA(List().m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 20));
-        ::SendMessageA(List().m_hWnd, WM_LBUTTONUP, 0, MAKELPARAM(10, 20));
-        happen();
-        EXPECT_EQ(List().m_chosenIndex, row) << between;
-        EXPECT_EQ(List().GetCurSel(), row < 0 ? LB_ERR : row) << between;
-        ::SetFocus(List().m_hWnd);
-        Command(IDOK, BN_CLICKED);
-        const std::vector<std::string> calls = ConfigManagerCalls();
-        EXPECT_EQ(calls.empty() ? "" : calls[0].substr(0, 30),
-                  row < 0 ? "" : "CM_Get_Parent(out, 0x1401, 0x0")
-            << between;
-    }
-}
-
-// Row r shows entry count - 1 - r only while every row has its entry and
-// every entry its row: a row the list box refuses takes its entry with it.
-LRESULT CALLBACK RefuseSecondInsert(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
-                                    UINT_PTR, DWORD_PTR count) {
-    if (message == LB_INSERTSTRING && ++*reinterpret_cast<int*>(count) == 2) return LB_ERRSPACE;
-    return ::DefSubclassProc(window, message, wParam, lParam);
-}
-
-TEST_F(EjectTest, RowTheListBoxRefusesLeavesNoEntryBehind) {
-    int inserts = 0;
-    const SUBCLASSPROC refuseSecond = RefuseSecondInsert;
-    ASSERT_TRUE(
-        ::SetWindowSubclass(List().m_hWnd, refuseSecond, 1, reinterpret_cast<DWORD_PTR>(&inserts)));
-    Command(IDC_REFRESH_ICON, STN_CLICKED);
-    ::RemoveWindowSubclass(List().m_hWnd, refuseSecond, 1);
-    ASSERT_EQ(List().GetCount(), 3);
-    EXPECT_EQ(List().RecordCount(), 3u);
-    ASSERT_EQ(dialog->m_driveTexts.size(), 3u);
-    EXPECT_EQ(dialog->m_driveDevInsts, (std::vector<DEVINST>{0x1101, 0x1301, 0x1401}));
-    for (int row = 0; row < 3; ++row) {
-        EXPECT_EQ(static_cast<const CExtItem*>(List().GetItemDataPtr(row))->m_text,
-                  dialog->m_driveTexts[2 - row])
-            << row;
-    }
+// Start-up ends the other copies of the program, never its own process, by
+// exact name and without the companion's pause; a scan that cannot walk the
+// process list ends nothing and does not pause either.
+TEST(ProcessScan, OtherInstancesEndButNotThisOne) {
+    RecordingSystemApi system;
+    for (const char* name : {"Korvane_Safe_Eject.exe", "korvane_safe_eject.exe",
+                             "Korvane_Safe_Eject.exe", "Korvane_Safe_Eject_sim.exe"})
+        system.processes.push_back({DWORD(7 + system.processes.size()), name});
+    TerminateOtherInstances(system, 9);
+    system.failing["Process32First"] = ERROR_BAD_LENGTH;
+    TerminateProcessesByName(system, "Korvane_Safe_Eject.exe");
+    EXPECT_EQ(system.terminated, std::vector<DWORD>{7});
+    EXPECT_EQ(system.CountCalls("Sleep"), 0u);
+    EXPECT_EQ(system.openHandles, 0);
 }
 
 }  // namespace

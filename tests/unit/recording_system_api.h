@@ -1,8 +1,9 @@
 // A SystemApi for tests: records every call as text and answers from what the
-// test set up (processes, message-box answers, the Startup folder, ...).
+// test set up (processes, failing calls, the Startup folder, files, ...).
 #pragma once
 
-#include <functional>
+#include <algorithm>
+#include <cstdio>
 #include <map>
 #include <set>
 #include <string>
@@ -24,77 +25,159 @@ public:
 
     // What the fake answers; tests set these before the code under test runs.
     std::vector<Process> processes;
-    bool snapshotFails = false;
-    bool firstProcessFails = false;
-    std::set<DWORD> unopenableProcesses;
+    // A call whose recorded text starts with a key fails, leaving its error.
+    std::map<std::string, DWORD> failing;
     DWORD currentProcessId = 100;
     std::string commandLine = "\"C:\\Program Files\\Korvane\\Korvane_Safe_Eject.exe\"";
     std::string modulePath = "C:\\Program Files\\Korvane\\Korvane_Safe_Eject.exe";
     std::string startupFolder = "C:\\users\\tester\\Start Menu\\Programs\\StartUp";
-    bool startupFolderKnown = true;
     std::set<std::string> existingFiles;
-    // Files, their searches and COM go to the real system (a real Startup
-    // folder in a temporary place) instead of the made-up file set.
-    bool realFiles = false;
-    std::map<std::string, DWORD> findFirstFileErrors;  // path -> error instead of a search
-    bool deleteFails = false;
-    bool deleteKeepsFile =
-        false;  // reports success while the file stays, as a read-only folder can
-    std::function<HRESULT(REFCLSID, REFIID, void**)> createInstance;
+    // A delete reports success while the file stays, as a read-only folder can.
+    bool deleteKeepsFile = false;
     bool notifyIconFails = false;
-    std::function<void()> duringMessageBox;  // runs while the box is "open"
     POINT cursor{0, 0};
 
     // What happened.
     std::vector<std::string> calls;
     std::vector<DWORD> terminated;
     std::vector<std::string> messageBoxes;  // "caption|text|style"
-    std::vector<DWORD> sleeps;
     int openHandles = 0;
     std::vector<NOTIFYICONDATAA> notifyIconRecords;
 
     size_t CountCalls(const std::string& prefix) const;
     // Whether a process of this name runs, as the process list would say.
     bool IsRunning(const std::string& exeName) const;
+    // Files, their searches and COM go to the real system instead of the
+    // made-up file set, with the Startup folder a new, empty temporary folder.
+    void UseRealFiles();
 
-    HANDLE CreateToolhelp32Snapshot(DWORD flags, DWORD processId) override;
-    BOOL Process32First(HANDLE snapshot, PROCESSENTRY32* entry) override;
-    BOOL Process32Next(HANDLE snapshot, PROCESSENTRY32* entry) override;
-    HANDLE OpenProcess(DWORD access, BOOL inherit, DWORD processId) override;
+    HANDLE CreateToolhelp32Snapshot(DWORD flags, DWORD processId) override {
+        if (Fails(Log("CreateToolhelp32Snapshot", flags, processId))) return INVALID_HANDLE_VALUE;
+        return m_snapshot = processes, NewHandle();
+    }
+    BOOL Process32First(HANDLE, PROCESSENTRY32* entry) override {
+        m_nextProcess = 0;
+        // Toolhelp refuses a record whose size it does not know (ERROR_BAD_LENGTH).
+        return !Fails(Log("Process32First", entry->dwSize)) &&
+               entry->dwSize == sizeof(PROCESSENTRY32) && Next(entry);
+    }
+    BOOL Process32Next(HANDLE, PROCESSENTRY32* e) override { return Log("Process32Next"), Next(e); }
+    HANDLE OpenProcess(DWORD access, BOOL inherit, DWORD processId) override {
+        if (Fails(Log("OpenProcess", access, inherit, processId))) return nullptr;
+        HANDLE handle = NewHandle();
+        if ((access & PROCESS_TERMINATE) != 0) m_processOfHandle[handle] = processId;
+        return handle;
+    }
     BOOL TerminateProcess(HANDLE process, UINT exitCode) override;
-    BOOL CloseHandle(HANDLE handle) override;
-    void Sleep(DWORD milliseconds) override;
-    DWORD GetCurrentProcessId() override;
-    [[noreturn]] void ExitProcess(UINT exitCode) override;
-    LPSTR GetCommandLineA() override;
-    DWORD GetModuleFileNameA(HMODULE module, LPSTR fileName, DWORD size) override;
-    HRESULT SHGetSpecialFolderLocation(HWND owner, int folder, PIDLIST_ABSOLUTE* pidl) override;
-    BOOL SHGetPathFromIDListA(PCIDLIST_ABSOLUTE pidl, LPSTR path) override;
-    void CoTaskMemFree(void* memory) override;
-    HRESULT CoCreateInstance(REFCLSID clsid, IUnknown* outer, DWORD context, REFIID iid,
-                             void** object) override;
-    HANDLE FindFirstFileA(LPCSTR fileName, WIN32_FIND_DATAA* findData) override;
-    BOOL FindClose(HANDLE search) override;
-    DWORD GetLastError() override;
-    BOOL DeleteFileA(LPCSTR fileName) override;
+    BOOL CloseHandle(HANDLE handle) override {
+        Log("CloseHandle");
+        if (handle == nullptr || handle == INVALID_HANDLE_VALUE) return FALSE;
+        return m_processOfHandle.erase(handle), --openHandles, TRUE;
+    }
+    void Sleep(DWORD milliseconds) override { Log("Sleep", milliseconds); }
+    DWORD GetCurrentProcessId() override { return currentProcessId; }
+    [[noreturn]] void ExitProcess(UINT exitCode) override {
+        Log("ExitProcess", exitCode);
+        throw ProcessExit{exitCode};
+    }
+    LPSTR GetCommandLineA() override { return commandLine.data(); }
+    DWORD GetModuleFileNameA(HMODULE, LPSTR fileName, DWORD size) override {
+        std::snprintf(fileName, size, "%s", modulePath.c_str());
+        return static_cast<DWORD>(std::min<size_t>(modulePath.size(), size - 1));
+    }
+    HRESULT SHGetSpecialFolderLocation(HWND, int folder, PIDLIST_ABSOLUTE* pidl) override {
+        if (Fails(Log("SHGetSpecialFolderLocation", folder))) return E_FAIL;
+        return *pidl = &m_folderId, S_OK;
+    }
+    BOOL SHGetPathFromIDListA(PCIDLIST_ABSOLUTE pidl, LPSTR path) override {
+        return pidl == &m_folderId && std::snprintf(path, MAX_PATH, "%s", startupFolder.c_str());
+    }
+    void CoTaskMemFree(void*) override { Log("CoTaskMemFree"); }
+    HRESULT CoCreateInstance(REFCLSID clsid, IUnknown*, DWORD context, REFIID iid,
+                             void** object) override {
+        Log("CoCreateInstance", context);
+        return m_realFiles ? ::CoCreateInstance(clsid, nullptr, context, iid, object)
+                           : REGDB_E_CLASSNOTREG;
+    }
+    HANDLE FindFirstFileA(LPCSTR fileName, WIN32_FIND_DATAA* found) override {
+        if (Fails(Log("FindFirstFileA", fileName))) return INVALID_HANDLE_VALUE;
+        HANDLE search = m_realFiles                          ? ::FindFirstFileA(fileName, found)
+                        : existingFiles.count(fileName) != 0 ? m_fakeSearch
+                                                             : INVALID_HANDLE_VALUE;
+        m_lastError = m_realFiles ? ::GetLastError() : ERROR_FILE_NOT_FOUND;
+        openHandles += search != INVALID_HANDLE_VALUE ? 1 : 0;
+        return search;
+    }
+    BOOL FindClose(HANDLE search) override {
+        Log("FindClose");
+        return --openHandles, search == m_fakeSearch || ::FindClose(search);
+    }
+    DWORD GetLastError() override { return m_lastError; }
+    BOOL DeleteFileA(LPCSTR fileName) override {
+        if (Fails(Log("DeleteFileA", fileName))) return FALSE;
+        const BOOL deleted =
+            m_realFiles ? ::DeleteFileA(fileName) : existingFiles.count(fileName) != 0;
+        m_lastError = m_realFiles ? ::GetLastError() : ERROR_FILE_NOT_FOUND;
+        if (!deleteKeepsFile) existingFiles.erase(fileName);
+        return deleted;
+    }
     HINSTANCE ShellExecuteA(HWND owner, LPCSTR verb, LPCSTR file, LPCSTR parameters,
-                            LPCSTR directory, INT showCommand) override;
-    BOOL Shell_NotifyIconA(DWORD message, NOTIFYICONDATAA* data) override;
-    int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) override;
-    BOOL TrackPopupMenu(HMENU menu, UINT flags, int x, int y, int reserved, HWND owner,
-                        const RECT* exclude) override;
-    BOOL GetCursorPos(POINT* point) override;
-    UINT_PTR SetTimer(HWND window, UINT_PTR id, UINT elapse, TIMERPROC callback) override;
-    BOOL KillTimer(HWND window, UINT_PTR id) override;
+                            LPCSTR directory, INT showCommand) override {
+        Log("ShellExecuteA", Hex(reinterpret_cast<uintptr_t>(owner)), verb, file, parameters,
+            directory, showCommand);
+        return reinterpret_cast<HINSTANCE>(42);
+    }
+    BOOL Shell_NotifyIconA(DWORD message, NOTIFYICONDATAA* data) override {
+        Log("Shell_NotifyIconA", message);
+        notifyIconRecords.push_back(*data);
+        return message == NIM_ADD && notifyIconFails ? FALSE : TRUE;
+    }
+    int MessageBoxA(HWND, LPCSTR text, LPCSTR caption, UINT type) override {
+        Log("MessageBoxA");
+        messageBoxes.push_back(Arg(caption) + "|" + Arg(text) + "|" + Hex(type));
+        return IDOK;
+    }
+    BOOL TrackPopupMenu(HMENU, UINT flags, int x, int y, int reserved, HWND,
+                        const RECT* exclude) override {
+        Log("TrackPopupMenu", Hex(flags), x, y, reserved, exclude == nullptr ? "null" : "rect");
+        return TRUE;
+    }
+    BOOL GetCursorPos(POINT* point) override { return *point = cursor, TRUE; }
+    UINT_PTR SetTimer(HWND, UINT_PTR id, UINT elapse, TIMERPROC callback) override {
+        Log("SetTimer", id, elapse, callback == nullptr ? "null" : "proc");
+        return id;  // a window's timer keeps the id it was given
+    }
+    BOOL KillTimer(HWND, UINT_PTR id) override { return Log("KillTimer", id), TRUE; }
 
 private:
-    void Record(std::string call) { calls.push_back(std::move(call)); }
-    HANDLE NewHandle();
+    static std::string Arg(const char* text) { return text == nullptr ? "null" : text; }
+    static std::string Arg(const std::string& text) { return text; }
+    template <typename T>
+    static std::string Arg(T value) {
+        return std::to_string(value);
+    }
+    static std::string Hex(uintptr_t value);
+    // Records "name(argument,...)", or the bare name for no arguments.
+    template <typename... T>
+    std::string Log(const char* name, const T&... arguments) {
+        std::string call = name;
+        if constexpr (sizeof...(arguments) > 0) {
+            call += "(";
+            ((call += Arg(arguments) + ","), ...);
+            call.back() = ')';
+        }
+        return calls.push_back(call), call;
+    }
+    bool Fails(const std::string& call);  // and leaves the error it fails with
+    BOOL Next(PROCESSENTRY32* entry);
+    HANDLE NewHandle() { return ++openHandles, reinterpret_cast<HANDLE>(m_nextHandle += 4); }
 
+    bool m_realFiles = false;
     std::vector<Process> m_snapshot;  // the list as it was when the snapshot was taken
     size_t m_nextProcess = 0;
     DWORD m_lastError = 0;
     uintptr_t m_nextHandle = 0x5000;
+    HANDLE m_fakeSearch = reinterpret_cast<HANDLE>(0x4000);
     ITEMIDLIST m_folderId{};
     std::map<HANDLE, DWORD> m_processOfHandle;  // handles opened with PROCESS_TERMINATE
 };
