@@ -1,26 +1,103 @@
 #!/usr/bin/python3
 """Checks a release as scripts/release.sh leaves it: the two zips, each with
-exactly the stripped program, README.txt and LICENSE.txt, the program passing
-check_pe.py's checks, the shipped 32-bit program within its size budget, the
-debug symbols beside the zips, and SHA256SUMS naming every file and matching it.
+exactly the stripped program, README.txt and LICENSE.txt; each program
+hardened and self-contained (ASLR and DEP, on i686 the relocations ASLR needs;
+imports from Windows' own DLLs only; one manifest asking for no elevation;
+one version resource naming the file, its version and its maker as the
+sources do); the shipped 32-bit program within its size budget; the debug
+symbols beside the zips; and SHA256SUMS naming every file and matching it.
 
     check_release.py DIST
 """
+import fnmatch
 import os
+import re
 import subprocess
 import sys
 import tempfile
+import xml.etree.ElementTree as ElementTree
 import zipfile
 
 import pefile
 
-sys.dont_write_bytecode = True  # importing leaves no __pycache__ in tests/build/
-import check_pe  # noqa: E402  (beside this file)
-
+SOURCE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "src", "res")
 DOWNLOADS = {"win32": "i686", "win64": "x86_64"}
 ENTRIES = ["Korvane_Safe_Eject.exe", "README.txt", "LICENSE.txt"]
 # A bigger download is a regression to look at before it goes out.
 WIN32_BUDGET = 400 * 1024
+# Windows' own DLLs, compared ignoring case. MinGW's runtime DLLs would have to
+# ship beside the program, so the build links them statically.
+SYSTEM_DLLS = ["kernel32.dll", "user32.dll", "gdi32.dll", "advapi32.dll", "shell32.dll",
+               "ole32.dll", "oleaut32.dll", "comctl32.dll", "setupapi.dll", "msvcrt.dll",
+               "api-ms-win-crt-*.dll"]
+FLAGS_BY_ARCH = {"i686": ["DYNAMIC_BASE", "NX_COMPAT"],
+                 "x86_64": ["DYNAMIC_BASE", "NX_COMPAT", "HIGH_ENTROPY_VA"]}
+
+
+def expected_version_strings():
+    """The version from version.h and the copyright line the licence ends with."""
+    with open(os.path.join(SOURCE, "version.h")) as file:
+        version = re.search(r'KORVANE_VERSION_TEXT "([^"]+)"', file.read()).group(1)
+    with open(os.path.join(SOURCE, "license.txt")) as file:
+        copyright_line = file.read().strip().splitlines()[-1]
+    return {"FileVersion": version, "ProductVersion": version,
+            "ProductName": "Korvane Safe Eject", "CompanyName": "Korvane",
+            "OriginalFilename": "Korvane_Safe_Eject.exe", "LegalCopyright": copyright_line}
+
+
+def resources(pe, wanted_type):
+    """{id: bytes} of every resource of one type, first language of each."""
+    found, root = {}, getattr(pe, "DIRECTORY_ENTRY_RESOURCE", None)
+    for kind in root.entries if root else []:
+        for resource in kind.directory.entries if kind.id == wanted_type else []:
+            data = resource.directory.entries[0].data.struct
+            found[resource.id] = pe.get_data(data.OffsetToData, data.Size)
+    return found
+
+
+def version_problems(pe):
+    count = len(resources(pe, pefile.RESOURCE_TYPE["RT_VERSION"]))
+    if count != 1:
+        return ["%d version resources, not one" % count]
+    wanted = expected_version_strings()
+    strings = {key.decode(): value.decode() for info in pe.FileInfo[0]
+               for table in getattr(info, "StringTable", [])
+               for key, value in table.entries.items()}
+    problems = ["the version resource has no %s %r" % item for item in wanted.items()
+                if strings.get(item[0]) != item[1]]
+    numbers = (tuple(int(part) for part in wanted["FileVersion"].split(".")) + (0,) * 4)[:4]
+    fixed = pe.VS_FIXEDFILEINFO[0]
+    for name in ("File", "Product"):
+        ms, ls = getattr(fixed, name + "VersionMS"), getattr(fixed, name + "VersionLS")
+        if (ms >> 16, ms & 0xFFFF, ls >> 16, ls & 0xFFFF) != numbers:
+            problems.append("fixed %s version disagrees with %s" % (name, wanted["FileVersion"]))
+    return problems
+
+
+def manifest_problems(pe):
+    found = resources(pe, pefile.RESOURCE_TYPE["RT_MANIFEST"])
+    if list(found) != [1]:
+        return ["manifest resources %s, not exactly one with id 1" % list(found)]
+    levels = [(element.get("level"), element.get("uiAccess"))
+              for element in ElementTree.fromstring(found[1]).iter()
+              if element.tag.endswith("}requestedExecutionLevel")]
+    return [] if levels == [("asInvoker", "false")] else [
+        "the manifest asks for (level, uiAccess) %s, not asInvoker without UI access" % levels]
+
+
+def hardening_problems(pe, arch):
+    flags = pe.OPTIONAL_HEADER.DllCharacteristics
+    problems = ["DllCharacteristics 0x%04x lacks %s" % (flags, name) for name in FLAGS_BY_ARCH[arch]
+                if not flags & pefile.DLL_CHARACTERISTICS["IMAGE_DLLCHARACTERISTICS_" + name]]
+    # Without relocations the loader cannot move a 32-bit image, whatever
+    # DYNAMIC_BASE says.
+    if arch == "i686" and (pe.FILE_HEADER.IMAGE_FILE_RELOCS_STRIPPED or
+                           not pe.OPTIONAL_HEADER.DATA_DIRECTORY[5].Size):
+        problems.append("relocations stripped or no base relocation directory")
+    dlls = [entry.dll.decode() for entry in getattr(pe, "DIRECTORY_ENTRY_IMPORT", [])]
+    return problems + ["no imported DLL at all"] * (not dlls) + [
+        "imports %s, which is not one of Windows' own DLLs" % dll for dll in dlls
+        if not any(fnmatch.fnmatch(dll.lower(), known) for known in SYSTEM_DLLS)]
 
 
 def sections(arch, path):
@@ -31,19 +108,19 @@ def sections(arch, path):
 
 
 def program_problems(exe, arch, debug_name):
-    header = pefile.PE(exe).FILE_HEADER
-    with open(exe, "rb") as file:
-        data = file.read()
+    pe = pefile.PE(exe)
+    header, data = pe.FILE_HEADER, pe.__data__
     # A link time makes two builds differ; symbols mean the program was not stripped.
     debug = [name for name in sections(arch, exe) if name.startswith(".debug")]
-    return check_pe.check(exe, arch) + [problem for problem, fault in (
-        ("PE header carries link time %d" % header.TimeDateStamp, header.TimeDateStamp),
-        ("not stripped: %d COFF symbols, sections %s" % (header.NumberOfSymbols, debug),
-         header.NumberOfSymbols or debug),
-        ("the program does not name its symbols file " + debug_name,
-         debug_name.encode() not in data),
-        ("%d bytes, over the budget" % len(data), arch == "i686" and len(data) > WIN32_BUDGET),
-    ) if fault]
+    return hardening_problems(pe, arch) + manifest_problems(pe) + version_problems(pe) + [
+        problem for problem, fault in (
+            ("PE header carries link time %d" % header.TimeDateStamp, header.TimeDateStamp),
+            ("not stripped: %d COFF symbols, sections %s" % (header.NumberOfSymbols, debug),
+             header.NumberOfSymbols or debug),
+            ("the program does not name its symbols file " + debug_name,
+             data.find(debug_name.encode()) < 0),
+            ("%d bytes, over the budget" % len(data), arch == "i686" and len(data) > WIN32_BUDGET),
+        ) if fault]
 
 
 def download_problems(dist, base, arch):
@@ -71,7 +148,7 @@ def main():
     if len(sys.argv) != 2:
         sys.exit(__doc__)
     dist = sys.argv[1]
-    version = check_pe.expected_version_strings()["FileVersion"]
+    version = expected_version_strings()["FileVersion"]
     bases = {"Korvane_Safe_Eject-%s-%s" % (version, name): arch for name, arch in DOWNLOADS.items()}
     files = sorted(base + suffix for base in bases for suffix in (".zip", ".debug"))
     present = sorted(os.listdir(dist)) if os.path.isdir(dist) else []
