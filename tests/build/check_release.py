@@ -45,18 +45,8 @@ def expected_version_strings():
             "OriginalFilename": "Korvane_Safe_Eject.exe", "LegalCopyright": copyright_line}
 
 
-def resources(pe, wanted_type):
-    """{id: bytes} of every resource of one type, first language of each."""
-    found, root = {}, getattr(pe, "DIRECTORY_ENTRY_RESOURCE", None)
-    for kind in root.entries if root else []:
-        for resource in kind.directory.entries if kind.id == wanted_type else []:
-            data = resource.directory.entries[0].data.struct
-            found[resource.id] = pe.get_data(data.OffsetToData, data.Size)
-    return found
-
-
 def version_problems(pe):
-    count = len(resources(pe, pefile.RESOURCE_TYPE["RT_VERSION"]))
+    count = len(getattr(pe, "VS_VERSIONINFO", []))
     if count != 1:
         return ["%d version resources, not one" % count]
     wanted = expected_version_strings()
@@ -75,11 +65,14 @@ def version_problems(pe):
 
 
 def manifest_problems(pe):
-    found = resources(pe, pefile.RESOURCE_TYPE["RT_MANIFEST"])
-    if list(found) != [1]:
-        return ["manifest resources %s, not exactly one with id 1" % list(found)]
-    levels = [(element.get("level"), element.get("uiAccess"))
-              for element in ElementTree.fromstring(found[1]).iter()
+    manifests = [(resource.id, resource.directory.entries[0].data.struct)
+                 for kind in pe.DIRECTORY_ENTRY_RESOURCE.entries if kind.id == 24  # RT_MANIFEST
+                 for resource in kind.directory.entries]
+    if [id for id, _ in manifests] != [1]:
+        return ["manifest resources %s, not exactly one with id 1" % manifests]
+    data = manifests[0][1]
+    levels = [(element.get("level"), element.get("uiAccess")) for element in
+              ElementTree.fromstring(pe.get_data(data.OffsetToData, data.Size)).iter()
               if element.tag.endswith("}requestedExecutionLevel")]
     return [] if levels == [("asInvoker", "false")] else [
         "the manifest asks for (level, uiAccess) %s, not asInvoker without UI access" % levels]

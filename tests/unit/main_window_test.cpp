@@ -101,12 +101,11 @@ TEST_F(MainWindowTest, EveryMessageTableRowDoesWhatItShould) {
         {WM_COMMAND, 0, ID_HELP_ABOUT, about, aboutClosed},
         {WM_COMMAND, 0, ID_HELP_VISIT, nullptr,
          calls({"ShellExecuteA(0x0,open,http://www.korvane.example/,null,null,1)"})},
-        // The guide (where there is a browser to make one): an unowned, resizable
-        // top-level window that keeps its scroll bars.
+        // The guide: an unowned, resizable top-level window that keeps its scroll bars.
         {WM_COMMAND, 0, ID_HELP_USER_GUIDE, nullptr,
          [&](LRESULT) {
              HelpDialog* guide = dialog->m_pHelpDialog;
-             if (!guide) return true;
+             if (!guide) return false;
              const auto style = ::GetWindowLongPtrA(guide->m_hWnd, GWL_STYLE);
              const bool right = (guide->m_dwHostFlags & DOCHOSTUIFLAG_SCROLL_NO) == 0 &&
                                 (style & (WS_THICKFRAME | WS_MAXIMIZEBOX | WS_CHILD)) ==

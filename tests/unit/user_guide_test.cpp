@@ -9,8 +9,6 @@
 #include "help/help_dialog.h"
 #include "main_window_fixture.h"
 #include "platform/com_ptr.h"
-// After the SDK's base headers, which it expects to be in place already.
-#include <exdisp.h>
 
 namespace {
 
@@ -23,20 +21,6 @@ bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 5000) {
     }
     return true;
 }
-
-// Whether this machine can make a WebBrowser control at all.
-bool WebBrowserInstalled() {
-    const HRESULT ole = ::OleInitialize(nullptr);
-    ComPtr<IOleObject> browser;
-    const HRESULT created = ::CoCreateInstance(CLSID_WebBrowser, nullptr, CLSCTX_INPROC_SERVER,
-                                               IID_IOleObject, browser.out());
-    browser.reset();
-    if (SUCCEEDED(ole)) ::OleUninitialize();
-    return SUCCEEDED(created);
-}
-
-#define REQUIRE_WEB_BROWSER() \
-    if (!WebBrowserInstalled()) GTEST_SKIP() << "no WebBrowser control on this machine"
 
 // A guide that counts its deletions, which only the window's end makes, and
 // fails when one comes while its own close handling is still running.
@@ -80,7 +64,6 @@ TEST(UserGuideResources, PageFindsItsPictureAndHasNoDialogButtons) {
 // session with them, so that on a thread of its own COM is afterwards no
 // longer initialised at all.
 TEST(UserGuideWindow, FilledByTheBrowserUntilEveryWayOfClosingEndsItOnce) {
-    REQUIRE_WEB_BROWSER();
     std::thread([] {
         const std::pair<const char*, std::function<void(CountedGuide&)>> routes[] = {
             {"SC_CLOSE", [](CountedGuide& g) { g.SendMessage(WM_SYSCOMMAND, SC_CLOSE); }},
@@ -173,7 +156,6 @@ protected:
 // handling, under the modal loop of a normal start and the modeless loop of a
 // hidden one alike; keys for other windows never do.
 TEST(UserGuideKeyboard, GoesToTheActiveObjectFirstUnderEitherLoop) {
-    REQUIRE_WEB_BROWSER();
     int deletions = 0;
     CountedGuide* guide = OpenCountedGuide(deletions);
     ASSERT_NE(guide, nullptr);
