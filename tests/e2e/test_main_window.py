@@ -1,12 +1,14 @@
 """The main window on the simulated machine with the real mouse and keyboard:
-where it appears, how rows are chosen and ejected, and the close button."""
+where it appears, how rows are chosen and ejected, the close button, and a
+Warden drive ejected while a real companion process holds its volume."""
 import os
+import time
 import unittest
 
-from korvane_e2e import (ProgramTestCase, click, geometry, key, pixel, removal_requests,
-                         screen_size, screenshot, sim_journal, wait_for)
+from korvane_e2e import (COMPANION, ProgramTestCase, click, geometry, key, machine_file, pixel,
+                         removal_requests, screen_size, screenshot, sim_journal, wait_for)
 
-SELECTED_BLUE, WHITE = (0, 0, 200), (255, 255, 255)
+SELECTED_BLUE = (0, 0, 200)
 
 
 def row_point(window, row, dy=20):
@@ -49,6 +51,27 @@ class MainWindowTest(ProgramTestCase):
         x, y, width, _ = geometry(window)
         click(x + width - 12, y + 10)  # the caption's close button
         self.assertEqual(program.wait_exit(), 0)
+
+    def test_enter_ejects_the_chosen_locked_warden_after_ending_its_companion(self):
+        # While the companion runs, Windows refuses the removal of the volume it holds.
+        machine = machine_file(self.scratch, [
+            {"devInst": "0x1301", "parent": "0x1300", "diskNumber": 3,
+             "friendlyName": "QN Warden USB Device"}], [
+            {"guidPath": "\\\\?\\Volume{33333333-0000-0000-0000-000000000003}\\",
+             "mountPaths": ["G:\\"], "diskNumber": 3, "totalBytes": 8 * 2**30,
+             "freeBytes": 5 * 2**30, "heldBy": "Warden.exe", "label": None,
+             "freeSpaceFails": True}])
+        companion = self.start(COMPANION)
+        time.sleep(1)
+        self.assertTrue(companion.running())
+        _, window = self.start_main_window(machine=machine)
+        click(*row_point(window, 0))
+        key(window, "Return")
+        request = wait_for(lambda: removal_requests(sim_journal()), what="the eject request")
+        self.assertEqual(companion.wait_exit(timeout=10), 0, "Warden.exe was ended")
+        self.assertEqual([line.split(",")[0] for line in request],
+                         ["CM_Request_Device_EjectA(0x1300"])
+        self.assertTrue(request[0].endswith("-> CR_SUCCESS, system notice"), request[0])
 
 
 if __name__ == "__main__":
