@@ -135,9 +135,7 @@ class Program:
     """One running copy of a program under Wine."""
 
     def __init__(self, exe, *arguments, machine=None, cwd=None):
-        environment = dict(os.environ)
-        if machine is not None:
-            environment["KORVANE_SIM_MACHINE"] = machine
+        environment = dict(os.environ, KORVANE_SIM_MACHINE=machine) if machine else None
         self.process = subprocess.Popen([WINE, exe, *arguments], env=environment, cwd=cwd,
                                         stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
 

@@ -33,15 +33,28 @@ protected:
     DriveListHost host;
 };
 
-// Without a device set nothing is listed, not even the placeholder, and the
-// choice and the timer are left alone.
-TEST_F(DriveDiscovery, RowsShowEntriesNewestFirstUntilTheDeviceSetFails) {
+// Refuses the list box's second insert, as one out of memory would.
+LRESULT CALLBACK RefuseSecondInsert(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                    UINT_PTR, DWORD_PTR count) {
+    if (message == LB_INSERTSTRING && ++*reinterpret_cast<int*>(count) == 2) return LB_ERRSPACE;
+    return ::DefSubclassProc(window, message, wParam, lParam);
+}
+
+// A row the list box refuses takes its entry with it, or every row after it
+// would name its neighbour's drive. Without a device set nothing is listed,
+// not even the placeholder, and the choice and the timer are left alone.
+TEST_F(DriveDiscovery, RowsMapToEntriesNewestFirstThroughARefusedRowAndAFailedSet) {
     Build({Usb(1, "A"), Usb(2, "B"), Usb(3, "C")}, {});
     host.list.m_chosenIndex = 1;  // a choice from before goes
     EXPECT_EQ(Refresh(), 0);
     for (const auto& [row, entry] : {std::pair{0, 2}, {2, 0}, {3, -1}, {-1, -1}})
         EXPECT_EQ(host.table.EntryForRow(row), entry) << row;
     EXPECT_EQ(host.list.m_chosenIndex, -1);
+    int inserts = 0;
+    ::SetWindowSubclass(host.list.m_hWnd, RefuseSecondInsert, 1, DWORD_PTR(&inserts));
+    Refresh();
+    ::RemoveWindowSubclass(host.list.m_hWnd, RefuseSecondInsert, 1);
+    EXPECT_EQ(host.table.m_driveTexts, (std::vector<std::string>{Bare("A"), Bare("C")}));
     host.list.m_chosenIndex = 0;
     machine->Faults().FailAlways("SetupDiGetClassDevsA");
     EXPECT_EQ(Refresh(), 1);
