@@ -37,12 +37,11 @@ def find_windows(caption):
 
 def wait_for(predicate, timeout=15.0, what="condition"):
     deadline = time.monotonic() + timeout
-    while time.monotonic() < deadline:
-        value = predicate()
-        if value:
-            return value
+    while not (value := predicate()):
+        if time.monotonic() > deadline:
+            raise AssertionError("timed out waiting for %s" % what)
         time.sleep(0.1)
-    raise AssertionError("timed out waiting for %s" % what)
+    return value
 
 
 def wait_window(caption, timeout=15.0):
@@ -72,8 +71,7 @@ def click(x, y, button=1, repeat=1):
 def key(window, *names):
     """Real key presses (XTEST) to the window, which gets the focus first."""
     run("xdotool", "windowfocus", "--sync", str(window))
-    for name in names:
-        run("xdotool", "key", name)
+    run("xdotool", "key", *names)
 
 
 def options_item(window, item):

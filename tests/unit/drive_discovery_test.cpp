@@ -156,7 +156,7 @@ TEST_F(DriveDiscovery, HorizontalExtentFollowsTheLastEntry) {
         Refresh();
         EXPECT_EQ(host.list.GetHorizontalExtent(), extent) << first << " " << last;
     }
-    EXPECT_EQ(host.RowIcon(0), ProgramIcon(IDI_NO_DRIVES));
+    EXPECT_EQ(host.Row(0).m_icon, ProgramIcon(IDI_NO_DRIVES));
 }
 
 }  // namespace

@@ -23,7 +23,6 @@ public:
         for (int row = 0; row < list.GetCount(); ++row) texts.push_back(Row(row).m_text);
         return texts;
     }
-    HICON RowIcon(int row) const { return Row(row).m_icon; }
     const CExtItem& Row(int row) const {
         return *static_cast<const CExtItem*>(list.GetItemDataPtr(row));
     }
