@@ -66,7 +66,8 @@ def version_problems(pe):
 
 def manifest_problems(pe):
     manifests = [(resource.id, resource.directory.entries[0].data.struct)
-                 for kind in pe.DIRECTORY_ENTRY_RESOURCE.entries if kind.id == 24  # RT_MANIFEST
+                 for kind in pe.DIRECTORY_ENTRY_RESOURCE.entries
+                 if kind.id == pefile.RESOURCE_TYPE["RT_MANIFEST"]
                  for resource in kind.directory.entries]
     if [id for id, _ in manifests] != [1]:
         return ["manifest resources %s, not exactly one with id 1" % manifests]
