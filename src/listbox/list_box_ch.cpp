@@ -16,6 +16,7 @@ CListBoxCH::~CListBoxCH() {
 
 void CListBoxCH::PreSubclassWindow() {
     m_chosenIndex = -1;
+    m_dpi = WindowDpi(m_hWnd);
 }
 
 // A record without a row would shift the row-to-record order for good, and
