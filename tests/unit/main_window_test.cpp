@@ -89,6 +89,8 @@ TEST_F(MainWindowTest, EveryMessageTableRowDoesWhatItShould) {
         {WM_DEVICECHANGE, 0, DBT_DEVICEREMOVECOMPLETE, nullptr, refreshed(2)},
         {WM_DEVICECHANGE, 0, DBT_DEVNODES_CHANGED, nullptr, refreshed(1)},
         {WM_TIMER, 0, DriveTable::kRetryTimerId, nullptr, refreshed(1)},
+        {WM_DPICHANGED, 0, MAKEWPARAM(144, 144), [&] { dialog->m_followsDpiChanges = true; },
+         [&](LRESULT) { return List().SendMessage(LB_GETITEMHEIGHT, 0) == 60; }},
         {WM_TRAYNOTIFY, 0, kTrayIconId, toTray, calls({"TrackPopupMenu(0x22,0,0,0,null)"})},
         {::RegisterWindowMessageA("TaskbarCreated"), 0, 0, toTray, calls({"Shell_NotifyIconA(0)"})},
         {WM_DESTROY, 0, 0, nullptr, calls({"Shell_NotifyIconA(2)"})},
@@ -122,6 +124,7 @@ TEST_F(MainWindowTest, EveryMessageTableRowDoesWhatItShould) {
          [&](LRESULT r) { return !machine->HasDisk(1) && refreshed(1)(r); }},
     };
     std::set<std::tuple<UINT, UINT, UINT>> reached;
+    RECT suggested{0, 0, 600, 250};
     for (const auto& c : cases) {
         CreateWindowOn(DefaultMachineDescription());
         system.calls.clear();
@@ -131,7 +134,10 @@ TEST_F(MainWindowTest, EveryMessageTableRowDoesWhatItShould) {
         const LRESULT result =
             command ? Send(WM_COMMAND, MAKEWPARAM(c.id, c.code),
                            reinterpret_cast<LPARAM>(::GetDlgItem(Window(), c.id)))
-                    : Send(c.message, c.id, c.message == WM_TRAYNOTIFY ? WM_RBUTTONDOWN : 0);
+                    : Send(c.message, c.id,
+                           c.message == WM_TRAYNOTIFY   ? WM_RBUTTONDOWN
+                           : c.message == WM_DPICHANGED ? reinterpret_cast<LPARAM>(&suggested)
+                                                        : 0);
         EXPECT_TRUE(c.effect(result)) << std::hex << c.message << " " << c.id;
         reached.insert({c.message, command ? c.code : 0, command ? c.id : 0});
     }
@@ -139,6 +145,68 @@ TEST_F(MainWindowTest, EveryMessageTableRowDoesWhatItShould) {
         const UINT message = entry.registeredMessage ? *entry.registeredMessage : entry.message;
         EXPECT_TRUE(reached.count({message, entry.code, entry.id}))
             << std::hex << message << " " << entry.id;
+    }
+}
+
+// The side of an icon's image, in pixels.
+int IconSide(HICON icon) {
+    ICONINFO info{};
+    if (icon == nullptr || !::GetIconInfo(icon, &info)) return 0;
+    BITMAP bitmap{};
+    ::GetObjectA(info.hbmMask, sizeof(bitmap), &bitmap);
+    ::DeleteObject(info.hbmMask);
+    if (info.hbmColor != nullptr) ::DeleteObject(info.hbmColor);
+    return bitmap.bmWidth;
+}
+
+// Every size the window shows that scales: each row's height and its icon's
+// side, the list's extent, the window's big and small icons, the refresh icon.
+std::vector<int> ScaledSizes(HWND window, const CListBoxCH& list) {
+    std::vector<int> heights, icons;
+    for (int row = 0; row < list.GetCount(); ++row) {
+        RECT rect{};
+        list.GetItemRect(row, &rect);
+        heights.push_back(rect.bottom - rect.top);
+        icons.push_back(IconSide(static_cast<const CExtItem*>(list.GetItemDataPtr(row))->m_icon));
+    }
+    heights.insert(heights.end(), icons.begin(), icons.end());
+    for (const WPARAM which : {ICON_BIG, ICON_SMALL})
+        heights.push_back(
+            IconSide(reinterpret_cast<HICON>(::SendMessageA(window, WM_GETICON, which, 0))));
+    heights.push_back(IconSide(reinterpret_cast<HICON>(
+        ::SendDlgItemMessageA(window, IDC_REFRESH_ICON, STM_GETICON, 0, 0))));
+    heights.push_back(list.GetHorizontalExtent());
+    return heights;
+}
+
+std::vector<int> SizesAt(UINT dpi, int rows, int extentAt96) {
+    std::vector<int> sizes(rows, ScaleToDpi(40, dpi));
+    sizes.insert(sizes.end(), rows + 2, ScaleToDpi(32, dpi));
+    sizes.push_back(ScaleToDpi(16, dpi));
+    sizes.push_back(ScaleToDpi(extentAt96, dpi));
+    return sizes;
+}
+
+// Moved to monitors of 150%, 200% and back to 100% scale, as Windows tells
+// it: where Windows lays the dialog out anew, the window takes the place
+// Windows suggests and every size takes the scale's, also in a rebuild at
+// it; where it does not (the first per-monitor mode), nothing changes.
+TEST_F(MainWindowTest, WindowFollowsEachChangeOfDisplayScale) {
+    const int rows = List().GetCount(), extentAt96 = List().GetHorizontalExtent();
+    ASSERT_EQ(ScaledSizes(Window(), List()), SizesAt(96, rows, extentAt96));
+    RECT start{};
+    ::GetWindowRect(Window(), &start);
+    for (const auto& [follows, dpi] :
+         {std::pair{false, 144u}, {true, 144u}, {true, 192u}, {true, 96u}}) {
+        dialog->m_followsDpiChanges = follows;
+        RECT suggested{40, 30, 40 + ScaleToDpi(380, dpi), 30 + ScaleToDpi(161, dpi)}, placed{};
+        Send(WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+        ::GetWindowRect(Window(), &placed);
+        EXPECT_TRUE(::EqualRect(&placed, follows ? &suggested : &start)) << dpi;
+        const UINT shown = follows ? dpi : 96;
+        EXPECT_EQ(ScaledSizes(Window(), List()), SizesAt(shown, rows, extentAt96)) << dpi;
+        Command(IDC_REFRESH_ICON, STN_CLICKED);
+        EXPECT_EQ(ScaledSizes(Window(), List()), SizesAt(shown, rows, extentAt96)) << dpi;
     }
 }
 
