@@ -51,6 +51,8 @@ public:
     void OnExit();
     void OnRefreshIconClicked() { RefreshDriveList(); }
     void OnDpiChanged(UINT dpi, const RECT& suggested);
+    // Near the lower-right corner of the primary screen, wholly on the screen.
+    void PlaceNearLowerRight();
 
     HICON m_hIcon;
     NOTIFYICONDATAA m_trayIcon{};
@@ -70,7 +72,6 @@ protected:
 
 private:
     void AddAboutItemToSystemMenu();
-    void PlaceNearLowerRight();
     void ShowIconsAtDpi(UINT dpi);
     void ShowMessage(const char* text);
     void EndProcess();

@@ -210,6 +210,29 @@ TEST_F(MainWindowTest, WindowFollowsEachChangeOfDisplayScale) {
     }
 }
 
+// The window goes where it goes at 100% scale, 400 and 246 pixels from the
+// screen's lower-right corner, unless part of it would then be off the
+// screen: a larger window is moved in just enough, and one larger than the
+// screen keeps its top-left corner, and with it the caption, on it.
+TEST_F(MainWindowTest, PlacementKeepsTheWindowWhollyOnTheScreen) {
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof(monitor);
+    ASSERT_TRUE(
+        ::GetMonitorInfoA(::MonitorFromWindow(Window(), MONITOR_DEFAULTTOPRIMARY), &monitor));
+    const RECT& work = monitor.rcWork;
+    const int width = ::GetSystemMetrics(SM_CXSCREEN), height = ::GetSystemMetrics(SM_CYSCREEN);
+    for (const auto& [cx, cy, left, top] : std::initializer_list<std::tuple<int, int, long, long>>{
+             {380, 161, width - 400, height - 246},
+             {500, 300, work.right - 500, work.bottom - 300},
+             {width + 100, height + 50, work.left, work.top}}) {
+        ::SetWindowPos(Window(), nullptr, 0, 0, cx, cy, SWP_NOMOVE | SWP_NOZORDER);
+        dialog->PlaceNearLowerRight();
+        RECT placed{};
+        ::GetWindowRect(Window(), &placed);
+        EXPECT_EQ(std::tuple(placed.left, placed.top), std::tuple(left, top)) << cx << "x" << cy;
+    }
+}
+
 // The icon a minimised window paints lies centred in its area. Today's
 // Windows gives an iconic window no client area to paint, so the window is
 // made iconic as older Windows did: its area kept, its controls gone, its
