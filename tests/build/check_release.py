@@ -2,7 +2,8 @@
 """Checks a release as scripts/release.sh leaves it: the two zips, each with
 exactly the stripped program, README.txt and LICENSE.txt; each program
 hardened and self-contained (ASLR and DEP, on i686 the relocations ASLR needs;
-imports from Windows' own DLLs only; one manifest asking for no elevation;
+imports from Windows' own DLLs only; one manifest asking for no elevation and
+declaring per-monitor DPI awareness;
 one version resource naming the file, its version and its maker as the
 sources do); the shipped 32-bit program within its size budget; the debug
 symbols beside the zips; and SHA256SUMS naming every file and matching it.
@@ -64,6 +65,23 @@ def version_problems(pe):
     return problems
 
 
+# Sharp at every display scale: Per-Monitor v2 where Windows knows it, the
+# first per-monitor mode on Windows 10 1607, and dpiAware for Windows 7 and 8,
+# which read nothing else. Windows reads them in asm.v3's windowsSettings only.
+WINDOWS_SETTINGS = "{urn:schemas-microsoft-com:asm.v3}application/" \
+    "{urn:schemas-microsoft-com:asm.v3}windowsSettings/"
+DPI_SETTINGS = {"{http://schemas.microsoft.com/SMI/2005/WindowsSettings}dpiAware": "true/pm",
+                "{http://schemas.microsoft.com/SMI/2016/WindowsSettings}dpiAwareness":
+                    "PerMonitorV2, PerMonitor"}
+
+
+def dpi_problems(manifest):
+    declared = {tag: [(element.text or "").strip() for element in manifest.findall(
+        WINDOWS_SETTINGS + tag)] for tag in DPI_SETTINGS}
+    return ["the manifest's %s is %s, not [%r]" % (tag.split("}")[1], declared[tag], value)
+            for tag, value in DPI_SETTINGS.items() if declared[tag] != [value]]
+
+
 def manifest_problems(pe):
     manifests = [(resource.id, resource.directory.entries[0].data.struct)
                  for kind in pe.DIRECTORY_ENTRY_RESOURCE.entries
@@ -72,11 +90,11 @@ def manifest_problems(pe):
     if [id for id, _ in manifests] != [1]:
         return ["manifest resources %s, not exactly one with id 1" % manifests]
     data = manifests[0][1]
-    levels = [(element.get("level"), element.get("uiAccess")) for element in
-              ElementTree.fromstring(pe.get_data(data.OffsetToData, data.Size)).iter()
+    manifest = ElementTree.fromstring(pe.get_data(data.OffsetToData, data.Size))
+    levels = [(element.get("level"), element.get("uiAccess")) for element in manifest.iter()
               if element.tag.endswith("}requestedExecutionLevel")]
-    return [] if levels == [("asInvoker", "false")] else [
-        "the manifest asks for (level, uiAccess) %s, not asInvoker without UI access" % levels]
+    return dpi_problems(manifest) + ([] if levels == [("asInvoker", "false")] else [
+        "the manifest asks for (level, uiAccess) %s, not asInvoker without UI access" % levels])
 
 
 def hardening_problems(pe, arch):
