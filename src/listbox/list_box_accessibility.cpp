@@ -26,7 +26,7 @@ void CListBoxCH::UseAccessibilityApi(AccessibilityApi& accessibility) {
 // goes at once; the list then reads as the list box makes it, and nothing
 // else changes.
 void CListBoxCH::ServeNames() {
-    m_nameServer.Assign(new ListNameServer(*this, *m_accessibility));
+    *m_nameServer.out() = new ListNameServer(*this, *m_accessibility);
     const HRESULT registered = m_accessibility->SetHwndPropServer(
         m_hWnd, kClientObject, CHILDID_SELF, kServedProperties,
         static_cast<int>(std::size(kServedProperties)), m_nameServer.get(), ANNO_CONTAINER);

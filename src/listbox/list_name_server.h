@@ -18,7 +18,7 @@ public:
     // The list's own name, which a person hears before its rows.
     static constexpr const char* kListName = "USB disks";
 
-    // Starts with no references: the first holder adds one.
+    // Starts with the one reference its maker holds.
     ListNameServer(const CListBoxCH& list, AccessibilityApi& accessibility);
     ListNameServer(const ListNameServer&) = delete;
     ListNameServer& operator=(const ListNameServer&) = delete;
@@ -39,7 +39,7 @@ private:
     // anything else.
     std::optional<std::string> NameOf(const BYTE* identity, DWORD length) const;
 
-    LONG m_references = 0;
+    LONG m_references = 1;
     const CListBoxCH* m_list;
     AccessibilityApi& m_accessibility;
 };
