@@ -65,21 +65,19 @@ def version_problems(pe):
     return problems
 
 
-# Sharp at every display scale: Per-Monitor v2 where Windows knows it, the
-# first per-monitor mode on Windows 10 1607, and dpiAware for Windows 7 and 8,
-# which read nothing else. Windows reads them in asm.v3's windowsSettings only.
-WINDOWS_SETTINGS = "{urn:schemas-microsoft-com:asm.v3}application/" \
-    "{urn:schemas-microsoft-com:asm.v3}windowsSettings/"
+# Per-Monitor v2 where Windows knows it, the first per-monitor mode on Windows
+# 10 1607, and for Windows 7 and 8 dpiAware, all Windows 7 and 8 read.
 DPI_SETTINGS = {"{http://schemas.microsoft.com/SMI/2005/WindowsSettings}dpiAware": "true/pm",
                 "{http://schemas.microsoft.com/SMI/2016/WindowsSettings}dpiAwareness":
                     "PerMonitorV2, PerMonitor"}
 
 
 def dpi_problems(manifest):
-    declared = {tag: [(element.text or "").strip() for element in manifest.findall(
-        WINDOWS_SETTINGS + tag)] for tag in DPI_SETTINGS}
-    return ["the manifest's %s is %s, not [%r]" % (tag.split("}")[1], declared[tag], value)
-            for tag, value in DPI_SETTINGS.items() if declared[tag] != [value]]
+    """Windows reads the settings in asm.v3's windowsSettings only."""
+    settings = "{0}application/{0}windowsSettings/".format("{urn:schemas-microsoft-com:asm.v3}")
+    return ["the manifest's %s is not %r" % (tag.split("}")[1], value)
+            for tag, value in DPI_SETTINGS.items()
+            if [(e.text or "").strip() for e in manifest.findall(settings + tag)] != [value]]
 
 
 def manifest_problems(pe):

@@ -159,41 +159,32 @@ int IconSide(HICON icon) {
     return bitmap.bmWidth;
 }
 
-// Every size the window shows that scales: each row's height and its icon's
-// side, the list's extent, the window's big and small icons, the refresh icon.
-std::vector<int> ScaledSizes(HWND window, const CListBoxCH& list) {
-    std::vector<int> heights, icons;
+// Every size of the window that scales: each row's height and its icon's
+// side, the big, small and refresh icons' sides, the list's extent.
+std::vector<int> ScalingSizes(HWND window, const CListBoxCH& list) {
+    std::vector<int> sizes;
     for (int row = 0; row < list.GetCount(); ++row) {
         RECT rect{};
         list.GetItemRect(row, &rect);
-        heights.push_back(rect.bottom - rect.top);
-        icons.push_back(IconSide(static_cast<const CExtItem*>(list.GetItemDataPtr(row))->m_icon));
+        sizes.push_back(rect.bottom - rect.top);
+        sizes.push_back(IconSide(static_cast<const CExtItem*>(list.GetItemDataPtr(row))->m_icon));
     }
-    heights.insert(heights.end(), icons.begin(), icons.end());
     for (const WPARAM which : {ICON_BIG, ICON_SMALL})
-        heights.push_back(
+        sizes.push_back(
             IconSide(reinterpret_cast<HICON>(::SendMessageA(window, WM_GETICON, which, 0))));
-    heights.push_back(IconSide(reinterpret_cast<HICON>(
+    sizes.push_back(IconSide(reinterpret_cast<HICON>(
         ::SendDlgItemMessageA(window, IDC_REFRESH_ICON, STM_GETICON, 0, 0))));
-    heights.push_back(list.GetHorizontalExtent());
-    return heights;
-}
-
-std::vector<int> SizesAt(UINT dpi, int rows, int extentAt96) {
-    std::vector<int> sizes(rows, ScaleToDpi(40, dpi));
-    sizes.insert(sizes.end(), rows + 2, ScaleToDpi(32, dpi));
-    sizes.push_back(ScaleToDpi(16, dpi));
-    sizes.push_back(ScaleToDpi(extentAt96, dpi));
+    sizes.push_back(list.GetHorizontalExtent());
     return sizes;
 }
 
 // Moved to monitors of 150%, 200% and back to 100% scale, as Windows tells
 // it: where Windows lays the dialog out anew, the window takes the place
-// Windows suggests and every size takes the scale's, also in a rebuild at
-// it; where it does not (the first per-monitor mode), nothing changes.
+// Windows suggests and every size its 100% size scaled, in the rows shown and
+// in those a rebuild makes; where it does not (the first per-monitor mode),
+// nothing changes.
 TEST_F(MainWindowTest, WindowFollowsEachChangeOfDisplayScale) {
-    const int rows = List().GetCount(), extentAt96 = List().GetHorizontalExtent();
-    ASSERT_EQ(ScaledSizes(Window(), List()), SizesAt(96, rows, extentAt96));
+    const std::vector<int> at96 = ScalingSizes(Window(), List());
     RECT start{};
     ::GetWindowRect(Window(), &start);
     for (const auto& [follows, dpi] :
@@ -203,10 +194,11 @@ TEST_F(MainWindowTest, WindowFollowsEachChangeOfDisplayScale) {
         Send(WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
         ::GetWindowRect(Window(), &placed);
         EXPECT_TRUE(::EqualRect(&placed, follows ? &suggested : &start)) << dpi;
-        const UINT shown = follows ? dpi : 96;
-        EXPECT_EQ(ScaledSizes(Window(), List()), SizesAt(shown, rows, extentAt96)) << dpi;
+        std::vector<int> expected = at96;
+        for (int& size : expected) size = ScaleToDpi(size, follows ? dpi : 96);
+        EXPECT_EQ(ScalingSizes(Window(), List()), expected) << dpi;
         Command(IDC_REFRESH_ICON, STN_CLICKED);
-        EXPECT_EQ(ScaledSizes(Window(), List()), SizesAt(shown, rows, extentAt96)) << dpi;
+        EXPECT_EQ(ScalingSizes(Window(), List()), expected) << dpi << " rebuilt";
     }
 }
 
