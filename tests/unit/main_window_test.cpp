@@ -184,7 +184,10 @@ std::vector<int> ScalingSizes(HWND window, const CListBoxCH& list) {
 // in those a rebuild makes; where it does not (the first per-monitor mode),
 // nothing changes.
 TEST_F(MainWindowTest, WindowFollowsEachChangeOfDisplayScale) {
-    const std::vector<int> at96 = ScalingSizes(Window(), List());
+    std::vector<int> at96;  // rows 40 high, icons of 32 pixels, the refresh icon's 16
+    for (int row = 0; row < List().GetCount(); ++row) at96.insert(at96.end(), {40, 32});
+    at96.insert(at96.end(), {32, 32, 16, List().GetHorizontalExtent()});
+    ASSERT_EQ(ScalingSizes(Window(), List()), at96);
     RECT start{};
     ::GetWindowRect(Window(), &start);
     for (const auto& [follows, dpi] :
