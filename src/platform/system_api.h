@@ -15,6 +15,8 @@ public:
     virtual BOOL Process32First(HANDLE snapshot, PROCESSENTRY32* entry) = 0;
     virtual BOOL Process32Next(HANDLE snapshot, PROCESSENTRY32* entry) = 0;
     virtual HANDLE OpenProcess(DWORD access, BOOL inherit, DWORD processId) = 0;
+    virtual BOOL QueryFullProcessImageNameA(HANDLE process, DWORD flags, LPSTR name,
+                                            PDWORD size) = 0;
     virtual BOOL TerminateProcess(HANDLE process, UINT exitCode) = 0;
     virtual BOOL CloseHandle(HANDLE handle) = 0;
     virtual void Sleep(DWORD milliseconds) = 0;

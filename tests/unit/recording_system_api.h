@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <map>
 #include <set>
 #include <string>
@@ -21,10 +22,12 @@ public:
     struct Process {
         DWORD id;
         std::string exeName;
+        std::string folder = "C:\\Apps";  // of its image file
     };
 
     // What the fake answers; tests set these before the code under test runs.
     std::vector<Process> processes;
+    std::function<void()> afterSnapshot;  // the list changing once the snapshot is taken
     // A call whose recorded text starts with a key fails, leaving its error.
     std::map<std::string, DWORD> failing;
     DWORD currentProcessId = 100;
@@ -53,7 +56,9 @@ public:
 
     HANDLE CreateToolhelp32Snapshot(DWORD flags, DWORD processId) override {
         if (Fails(Log("CreateToolhelp32Snapshot", flags, processId))) return INVALID_HANDLE_VALUE;
-        return m_snapshot = processes, NewHandle();
+        m_snapshot = processes;
+        if (afterSnapshot) afterSnapshot();
+        return NewHandle();
     }
     BOOL Process32First(HANDLE, PROCESSENTRY32* entry) override {
         m_nextProcess = 0;
@@ -65,9 +70,10 @@ public:
     HANDLE OpenProcess(DWORD access, BOOL inherit, DWORD processId) override {
         if (Fails(Log("OpenProcess", access, inherit, processId))) return nullptr;
         HANDLE handle = NewHandle();
-        if ((access & PROCESS_TERMINATE) != 0) m_processOfHandle[handle] = processId;
+        m_processOfHandle[handle] = {processId, access};
         return handle;
     }
+    BOOL QueryFullProcessImageNameA(HANDLE process, DWORD flags, LPSTR name, PDWORD size) override;
     BOOL TerminateProcess(HANDLE process, UINT exitCode) override;
     BOOL CloseHandle(HANDLE handle) override {
         Log("CloseHandle");
@@ -179,5 +185,10 @@ private:
     uintptr_t m_nextHandle = 0x5000;
     HANDLE m_fakeSearch = reinterpret_cast<HANDLE>(0x4000);
     ITEMIDLIST m_folderId{};
-    std::map<HANDLE, DWORD> m_processOfHandle;  // handles opened with PROCESS_TERMINATE
+    struct OpenedProcess {
+        DWORD id, access;
+    };
+    std::map<HANDLE, OpenedProcess> m_processOfHandle;
+    // The open process behind a handle opened with one of these rights.
+    const OpenedProcess* Opened(HANDLE process, DWORD rights) const;
 };

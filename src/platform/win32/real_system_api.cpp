@@ -16,6 +16,11 @@ HANDLE RealSystemApi::OpenProcess(DWORD access, BOOL inherit, DWORD processId) {
     return ::OpenProcess(access, inherit, processId);
 }
 
+BOOL RealSystemApi::QueryFullProcessImageNameA(HANDLE process, DWORD flags, LPSTR name,
+                                               PDWORD size) {
+    return ::QueryFullProcessImageNameA(process, flags, name, size);
+}
+
 BOOL RealSystemApi::TerminateProcess(HANDLE process, UINT exitCode) {
     return ::TerminateProcess(process, exitCode);
 }

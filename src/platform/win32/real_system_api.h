@@ -9,6 +9,7 @@ public:
     BOOL Process32First(HANDLE snapshot, PROCESSENTRY32* entry) override;
     BOOL Process32Next(HANDLE snapshot, PROCESSENTRY32* entry) override;
     HANDLE OpenProcess(DWORD access, BOOL inherit, DWORD processId) override;
+    BOOL QueryFullProcessImageNameA(HANDLE process, DWORD flags, LPSTR name, PDWORD size) override;
     BOOL TerminateProcess(HANDLE process, UINT exitCode) override;
     BOOL CloseHandle(HANDLE handle) override;
     void Sleep(DWORD milliseconds) override;
