@@ -3,10 +3,9 @@
 #include "app/main_dialog.h"
 #include "res/resource.h"
 
-#if defined(_WIN32) && !defined(_WIN64)
-// The complete ANSI record of the 32-bit program (its size is its version).
-static_assert(sizeof(NOTIFYICONDATAA) == 508);
-#endif
+// The complete ANSI record (its size is its version): 508 bytes in a 32-bit
+// program, 528 in a 64-bit one.
+static_assert(sizeof(NOTIFYICONDATAA) == (sizeof(void*) == 4 ? 508 : 528));
 
 const UINT WM_TASKBARCREATED = ::RegisterWindowMessageA("TaskbarCreated");
 
