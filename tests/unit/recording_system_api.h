@@ -38,6 +38,7 @@ public:
     // A delete reports success while the file stays, as a read-only folder can.
     bool deleteKeepsFile = false;
     bool notifyIconFails = false;
+    bool menuOwnerMustBeForeground = true;  // as on Windows; false as under Wine
     POINT cursor{0, 0};
 
     // What happened.
@@ -48,6 +49,8 @@ public:
     std::vector<NOTIFYICONDATAA> notifyIconRecords;
 
     size_t CountCalls(const std::string& prefix) const;
+    static std::string Hex(uintptr_t value);
+    static std::string Hex(HWND window) { return Hex(reinterpret_cast<uintptr_t>(window)); }
     // Whether a process of this name runs, as the process list would say.
     bool IsRunning(const std::string& exeName) const;
     // Files, their searches and COM go to the real system instead of the
@@ -148,6 +151,17 @@ public:
         Log("TrackPopupMenu", Hex(flags), x, y, reserved, exclude == nullptr ? "null" : "rect");
         return TRUE;
     }
+    bool MenuOwnerMustBeForeground() override { return menuOwnerMustBeForeground; }
+    BOOL SetForegroundWindow(HWND window) override {
+        return Log("SetForegroundWindow", Hex(window)), TRUE;
+    }
+    BOOL PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override {
+        return Log("PostMessageA", Hex(window), message, wParam, lParam), TRUE;
+    }
+    BOOL ChangeWindowMessageFilterEx(HWND window, UINT message, DWORD action,
+                                     PCHANGEFILTERSTRUCT) override {
+        return Log("ChangeWindowMessageFilterEx", Hex(window), message, action), TRUE;
+    }
     BOOL GetCursorPos(POINT* point) override { return *point = cursor, TRUE; }
     UINT_PTR SetTimer(HWND, UINT_PTR id, UINT elapse, TIMERPROC callback) override {
         Log("SetTimer", id, elapse, callback == nullptr ? "null" : "proc");
@@ -162,7 +176,6 @@ private:
     static std::string Arg(T value) {
         return std::to_string(value);
     }
-    static std::string Hex(uintptr_t value);
     // Records "name(argument,...)", or the bare name for no arguments.
     template <typename... T>
     std::string Log(const char* name, const T&... arguments) {

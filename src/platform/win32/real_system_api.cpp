@@ -100,6 +100,28 @@ BOOL RealSystemApi::TrackPopupMenu(HMENU menu, UINT flags, int x, int y, int res
     return ::TrackPopupMenu(menu, flags, x, y, reserved, owner, exclude);
 }
 
+// Wine closes a menu on a click elsewhere by itself, and there bringing the
+// owner forward does harm: the X server's news that the tray took the focus
+// with the click arrives after the window has made itself foreground, and
+// closes the new menu at once.
+bool RealSystemApi::MenuOwnerMustBeForeground() {
+    HMODULE ntdll = ::GetModuleHandleA("ntdll.dll");
+    return ntdll == nullptr || ::GetProcAddress(ntdll, "wine_get_version") == nullptr;
+}
+
+BOOL RealSystemApi::SetForegroundWindow(HWND window) {
+    return ::SetForegroundWindow(window);
+}
+
+BOOL RealSystemApi::PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    return ::PostMessageA(window, message, wParam, lParam);
+}
+
+BOOL RealSystemApi::ChangeWindowMessageFilterEx(HWND window, UINT message, DWORD action,
+                                                PCHANGEFILTERSTRUCT status) {
+    return ::ChangeWindowMessageFilterEx(window, message, action, status);
+}
+
 BOOL RealSystemApi::GetCursorPos(POINT* point) {
     return ::GetCursorPos(point);
 }
