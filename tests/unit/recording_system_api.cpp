@@ -23,37 +23,25 @@ void RecordingSystemApi::UseRealFiles() {
 
 BOOL RecordingSystemApi::TerminateProcess(HANDLE process, UINT exitCode) {
     Log("TerminateProcess", exitCode);
-    const OpenedProcess* opened = Opened(process, PROCESS_TERMINATE);
-    if (opened == nullptr) return FALSE;
-    terminated.push_back(opened->id);
-    std::erase_if(processes, [&](const Process& process) { return process.id == opened->id; });
+    auto found = m_processOfHandle.find(process);
+    if (found == m_processOfHandle.end()) return FALSE;
+    terminated.push_back(found->second);
+    std::erase_if(processes, [&](const Process& process) { return process.id == found->second; });
     return TRUE;
 }
 
-// The image path of the process running under that id now, whatever the
-// snapshot said; the path is the folder and the file, as Windows gives it.
+// The image path of whatever process runs under that id now.
 BOOL RecordingSystemApi::QueryFullProcessImageNameA(HANDLE process, DWORD flags, LPSTR name,
                                                     PDWORD size) {
-    const OpenedProcess* opened =
-        Opened(process, PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_QUERY_INFORMATION);
-    if (Fails(Log("QueryFullProcessImageNameA", opened ? opened->id : 0, flags)) || !opened) {
-        return FALSE;
-    }
+    const DWORD id = m_processOfHandle.count(process) ? m_processOfHandle[process] : 0;
     auto running = std::find_if(processes.begin(), processes.end(),
-                                [&](const Process& p) { return p.id == opened->id; });
-    if (running == processes.end()) return FALSE;
-    const std::string path = running->folder + "\\" + running->exeName;
-    if (path.size() >= *size) return FALSE;
+                                [&](const Process& p) { return p.id == id; });
+    const std::string path =
+        running == processes.end() ? "" : running->folder + "\\" + running->exeName;
+    if (Fails(Log("QueryFullProcessImageNameA", id, flags)) || path.empty() || path.size() >= *size)
+        return FALSE;
     *size = static_cast<DWORD>(std::snprintf(name, *size, "%s", path.c_str()));
     return TRUE;
-}
-
-const RecordingSystemApi::OpenedProcess* RecordingSystemApi::Opened(HANDLE process,
-                                                                    DWORD rights) const {
-    auto found = m_processOfHandle.find(process);
-    return found == m_processOfHandle.end() || (found->second.access & rights) == 0
-               ? nullptr
-               : &found->second;
 }
 
 std::string RecordingSystemApi::Hex(uintptr_t value) {

@@ -73,7 +73,7 @@ public:
     HANDLE OpenProcess(DWORD access, BOOL inherit, DWORD processId) override {
         if (Fails(Log("OpenProcess", access, inherit, processId))) return nullptr;
         HANDLE handle = NewHandle();
-        m_processOfHandle[handle] = {processId, access};
+        if ((access & PROCESS_TERMINATE) != 0) m_processOfHandle[handle] = processId;
         return handle;
     }
     BOOL QueryFullProcessImageNameA(HANDLE process, DWORD flags, LPSTR name, PDWORD size) override;
@@ -198,10 +198,5 @@ private:
     uintptr_t m_nextHandle = 0x5000;
     HANDLE m_fakeSearch = reinterpret_cast<HANDLE>(0x4000);
     ITEMIDLIST m_folderId{};
-    struct OpenedProcess {
-        DWORD id, access;
-    };
-    std::map<HANDLE, OpenedProcess> m_processOfHandle;
-    // The open process behind a handle opened with one of these rights.
-    const OpenedProcess* Opened(HANDLE process, DWORD rights) const;
+    std::map<HANDLE, DWORD> m_processOfHandle;  // handles opened with PROCESS_TERMINATE
 };
