@@ -53,15 +53,9 @@ def rows_seen(path, dpi):
 
 class DisplayScaleTest(ProgramTestCase):
 
-    @classmethod
-    def setUpClass(cls):
-        in_prefix("korvane_prepare_prefix && korvane_start_wineserver")
-
-    @classmethod
-    def tearDownClass(cls):
-        in_prefix("korvane_stop_wineserver")
-
     def test_window_rows_and_icons_take_the_scale_whole_on_the_screen(self):
+        in_prefix("korvane_prepare_prefix && korvane_start_wineserver")
+        self.addCleanup(in_prefix, "korvane_stop_wineserver")
         # Plain sticks: the generic icon's outline spans its height, and the
         # second lines reach down with descenders.
         machine = machine_file(self.scratch, [
