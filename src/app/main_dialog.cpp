@@ -1,14 +1,17 @@
 #include "app/main_dialog.h"
 
+#include <algorithm>
+
 #include "app/application_name.h"
 #include "app/command_line.h"
 #include "autostart/startup_shortcut.h"
 #include "eject/process_scan.h"
+#include "platform/dpi.h"
 #include "res/resource.h"
 
 CKorvane_Safe_EjectDlg::CKorvane_Safe_EjectDlg(DeviceApi& devices, SystemApi& system, CWnd* parent)
     : CDialog(IDD_KORVANE_SAFE_EJECT_DIALOG, parent),
-      m_hIcon(::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_PROGRAM))),
+      m_hIcon(SharedIcon(IDI_PROGRAM, IconSize(kBaseDpi))),
       m_devices(devices),
       m_system(system),
       m_appName(ApplicationName(system)) {}
@@ -31,8 +34,8 @@ BOOL CKorvane_Safe_EjectDlg::OnInitDialog() {
     ::CoInitialize(nullptr);
     CDialog::OnInitDialog();
     AddAboutItemToSystemMenu();
-    SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
-    SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
+    m_followsDpiChanges = DialogFollowsDpiChanges(m_hWnd);
+    ShowIconsAtDpi(WindowDpi(m_hWnd));
     // The newest start is the copy that stays.
     TerminateOtherInstances(m_system, m_system.GetCurrentProcessId());
     RefreshDriveList();
@@ -50,11 +53,47 @@ BOOL CKorvane_Safe_EjectDlg::OnInitDialog() {
     return TRUE;  // the focus goes to the first tab stop, the drive list
 }
 
+namespace {
+
+// The top-left corner that keeps a window of that size wholly inside the
+// work area of the monitor it would lie on (its taskbar left out). A window
+// larger than the work area keeps its caption on the screen.
+POINT InsideWorkArea(POINT topLeft, SIZE size) {
+    const RECT wanted{topLeft.x, topLeft.y, topLeft.x + size.cx, topLeft.y + size.cy};
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof(monitor);
+    if (!::GetMonitorInfoA(::MonitorFromRect(&wanted, MONITOR_DEFAULTTONEAREST), &monitor)) {
+        return topLeft;
+    }
+    const RECT& work = monitor.rcWork;
+    return {std::max(std::min(topLeft.x, work.right - size.cx), work.left),
+            std::max(std::min(topLeft.y, work.bottom - size.cy), work.top)};
+}
+
+}  // namespace
+
 // Near the lower-right corner of the primary screen, whatever the template's
-// centring says; the taskbar is not taken into account.
+// centring says: 400 and 246 pixels from it at 100% display scale, and those
+// lengths scaled at the window's scale, as the window grows with it; then
+// moved as little as keeps it whole on the screen.
 void CKorvane_Safe_EjectDlg::PlaceNearLowerRight() {
-    ::SetWindowPos(m_hWnd, HWND_TOP, ::GetSystemMetrics(SM_CXSCREEN) - 400,
-                   ::GetSystemMetrics(SM_CYSCREEN) - 246, 0, 0, SWP_NOSIZE);
+    const UINT dpi = WindowDpi(m_hWnd);
+    RECT window{};
+    ::GetWindowRect(m_hWnd, &window);
+    const POINT place = InsideWorkArea({::GetSystemMetrics(SM_CXSCREEN) - ScaleToDpi(400, dpi),
+                                        ::GetSystemMetrics(SM_CYSCREEN) - ScaleToDpi(246, dpi)},
+                                       {window.right - window.left, window.bottom - window.top});
+    ::SetWindowPos(m_hWnd, HWND_TOP, place.x, place.y, 0, 0, SWP_NOSIZE);
+}
+
+// The window's icons (its big and small one, as drawn while minimised and
+// given to the tray) and the refresh icon, loaded at the size of the DPI.
+void CKorvane_Safe_EjectDlg::ShowIconsAtDpi(UINT dpi) {
+    m_hIcon = SharedIcon(IDI_PROGRAM, IconSize(dpi));
+    SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
+    SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
+    ::SendDlgItemMessageA(m_hWnd, IDC_REFRESH_ICON, STM_SETICON,
+                          reinterpret_cast<WPARAM>(SharedIcon(IDI_REFRESH, SmallIconSize(dpi))), 0);
 }
 
 void CKorvane_Safe_EjectDlg::AddAboutItemToSystemMenu() {

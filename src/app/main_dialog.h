@@ -53,12 +53,19 @@ public:
     void OnTrayRestore();
     void OnExit();
     void OnRefreshIconClicked() { RefreshDriveList(); }
+    void OnDpiChanged(UINT dpi, const RECT& suggested);
+    // Near the lower-right corner of the primary screen, wholly on the screen.
+    void PlaceNearLowerRight();
 
     HICON m_hIcon;
     NOTIFYICONDATAA m_trayIcon{};
     CMenu m_trayMenu;
     CListBoxCH m_driveList;
     HelpDialog* m_pHelpDialog = nullptr;
+    // Whether Windows lays the window out anew when its DPI changes (Per-Monitor
+    // v2); only then do the rows and icons follow. A window keeps the awareness
+    // it was made with, so this is read once, when it is made.
+    bool m_followsDpiChanges = false;
 
 protected:
     void DoDataExchange() override;
@@ -68,7 +75,7 @@ protected:
 
 private:
     void AddAboutItemToSystemMenu();
-    void PlaceNearLowerRight();
+    void ShowIconsAtDpi(UINT dpi);
     void ShowMessage(const char* text);
     void EndProcess();  // ends the dialog, then the process, with exit code 0
     void DeleteTrayIcon();

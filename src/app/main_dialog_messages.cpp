@@ -1,6 +1,6 @@
 // The main window's message table and the handlers that are its own: system
 // commands, painting while minimised, device-change and timer refreshes, the
-// refresh icon and Exit.
+// refresh icon, a change of display scale and Exit.
 #include "app/main_dialog.h"
 #include "res/resource.h"
 
@@ -47,6 +47,13 @@ constexpr MessageMapEntry kMessageMap[] = {
     OnMessage(WM_TIMER,
               [](CWnd& w, WPARAM wParam, LPARAM) -> LRESULT {
                   Self(w).OnTimer(wParam);
+                  return 0;
+              }),
+    // The new DPI is the same on both axes; the rectangle is where Windows
+    // suggests the window goes at it.
+    OnMessage(WM_DPICHANGED,
+              [](CWnd& w, WPARAM wParam, LPARAM lParam) -> LRESULT {
+                  Self(w).OnDpiChanged(LOWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
                   return 0;
               }),
     OnCommand<Dlg, &Dlg::OnTrayExit>(ID_TRAY_EXIT),
@@ -114,6 +121,22 @@ void CKorvane_Safe_EjectDlg::OnDeviceChange(UINT event) {
 void CKorvane_Safe_EjectDlg::OnTimer(UINT_PTR timerId) {
     if (timerId == DriveTable::kRetryTimerId) RefreshDriveList();
     if (timerId == kTrayRetryTimerId) OnTrayRetryTimer();
+    Default();
+}
+
+// Moved to a monitor of another scale, or the scale was changed. Windows has
+// scaled the caption and the menu bar, and the dialog manager lays the
+// controls out anew in their new font once the handler lets it go on; the
+// rows, their icons and the window's own icons are the program's to scale.
+void CKorvane_Safe_EjectDlg::OnDpiChanged(UINT dpi, const RECT& suggested) {
+    if (m_followsDpiChanges) {
+        ::SetWindowPos(m_hWnd, nullptr, suggested.left, suggested.top,
+                       suggested.right - suggested.left, suggested.bottom - suggested.top,
+                       SWP_NOZORDER | SWP_NOACTIVATE);
+        m_driveList.ScaleTo(dpi);
+        ScaleHorizontalExtent(m_driveList);
+        ShowIconsAtDpi(dpi);
+    }
     Default();
 }
 

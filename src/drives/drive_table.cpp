@@ -2,6 +2,7 @@
 
 #include "drives/drive_enumeration.h"
 #include "drives/entry_text.h"
+#include "platform/dpi.h"
 #include "res/resource.h"
 
 int DriveTable::Rebuild(DeviceApi& devices, SystemApi& system, CListBoxCH& list, HWND timerOwner) {
@@ -18,7 +19,7 @@ int DriveTable::Rebuild(DeviceApi& devices, SystemApi& system, CListBoxCH& list,
 
     bool retryLabels = false;
     for (const FoundDrive& drive : scan.drives) {
-        list.SetHorizontalExtent(drive.horizontalExtent);
+        SetHorizontalExtent(list, drive.horizontalExtent);
         retryLabels = retryLabels || drive.labelUnreadable;
         Append(drive.devInst, drive.text, drive.iconId, list);
     }
@@ -28,7 +29,7 @@ int DriveTable::Rebuild(DeviceApi& devices, SystemApi& system, CListBoxCH& list,
     list.SetChoice(RowOf(chosen));
     if (list.GetCount() == 0) {
         Append(0, std::string(entry_text::kNoDrivesFound), IDI_NO_DRIVES, list);
-        list.SetHorizontalExtent(0);
+        SetHorizontalExtent(list, 0);
     }
 
     if (retryLabels) {
@@ -64,8 +65,19 @@ int DriveTable::RowOf(DEVINST devInst) const {
 // Row and entry go in together or not at all, so that row r keeps showing
 // entry count - 1 - r.
 void DriveTable::Append(DEVINST devInst, const std::string& text, int iconId, CListBoxCH& list) {
-    HICON icon = ::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(iconId));
+    HICON icon = SharedIcon(iconId, IconSize(list.Dpi()));
     if (!list.AddItem(text.c_str(), icon)) return;
     m_driveDevInsts.push_back(devInst);
     m_driveTexts.push_back(text);
+}
+
+// The enumeration measures the extent at 100% display scale; the list
+// scrolls over it at its own DPI.
+void DriveTable::SetHorizontalExtent(const CListBoxCH& list, int pixelsAt96) {
+    m_horizontalExtent = pixelsAt96;
+    ScaleHorizontalExtent(list);
+}
+
+void DriveTable::ScaleHorizontalExtent(const CListBoxCH& list) const {
+    list.SetHorizontalExtent(ScaleToDpi(m_horizontalExtent, list.Dpi()));
 }

@@ -25,6 +25,9 @@ public:
     // The entry behind a list row, or -1 when the row names no entry.
     int EntryForRow(int row) const;
 
+    // Sets the list's scroll extent again at its DPI, after that changed.
+    void ScaleHorizontalExtent(const CListBoxCH& list) const;
+
     std::vector<DEVINST> m_driveDevInsts;
     std::vector<std::string> m_driveTexts;
     UINT_PTR m_retryTimer = 0;
@@ -34,4 +37,7 @@ private:
     // The row that shows the drive, or -1 when it is not listed.
     int RowOf(DEVINST devInst) const;
     void Append(DEVINST devInst, const std::string& text, int iconId, CListBoxCH& list);
+    void SetHorizontalExtent(const CListBoxCH& list, int pixelsAt96);
+
+    int m_horizontalExtent = 0;  // at 100% display scale
 };

@@ -19,6 +19,7 @@ CListBoxCH::~CListBoxCH() {
 
 void CListBoxCH::PreSubclassWindow() {
     m_chosenIndex = -1;
+    m_dpi = WindowDpi(m_hWnd);
     ServeNames();
 }
 

@@ -13,12 +13,14 @@
 #include "listbox/ext_item.h"
 #include "listbox/row_colours.h"
 #include "platform/com_ptr.h"
+#include "platform/dpi.h"
 #include "platform/framework/list_box.h"
 
 class ListNameServer;
 
 class CListBoxCH : public CListBox {
 public:
+    // At 100% display scale; every length of a row scales with the list's DPI.
     static constexpr int kRowHeight = 40;
     static constexpr int kRowWidth = 100;
     static constexpr int kTextIndent = 40;
@@ -54,6 +56,12 @@ public:
     // repaints when they changed.
     void OnSystemColoursChanged();
     void OnDestroy();
+    // The DPI the rows are measured and drawn at: the window's when the list
+    // takes it over, then each new one its dialog moves to. The rows shown
+    // take their new height and icons at once; the list box measures a row
+    // only when it is added.
+    UINT Dpi() const { return m_dpi; }
+    void ScaleTo(UINT dpi);
     // Where the accessibility calls go: the real system unless a test says so
     // before the list takes its window over.
     void UseAccessibilityApi(AccessibilityApi& accessibility);
@@ -80,6 +88,7 @@ protected:
 private:
     void DrawNormalLook(HDC dc, const RECT& row, const CExtItem& item) const;
     void DrawSelectedLook(HDC dc, const RECT& row, const CExtItem& item) const;
+    void DrawRowIcon(HDC dc, const RECT& row, const CExtItem& item) const;
     void DrawRowText(HDC dc, const RECT& row, const CExtItem& item) const;
     void InvalidateRow(int index) const;
     void ChooseRow(int index);
@@ -87,6 +96,7 @@ private:
     void StopServingNames();
     void AnnounceRebuild();
     void AnnounceChoice();
+    int Scaled(int pixelsAt96) const { return ScaleToDpi(pixelsAt96, m_dpi); }
 
     // The row RepaintChoice last repainted; none before its first run.
     std::optional<int> m_lastRepaintedIndex;
@@ -95,4 +105,5 @@ private:
     std::vector<std::string> m_announcedRows;  // the row texts readers were last told of
     int m_announcedIndex = -1;                 // the chosen row readers were last told of
     int m_rebuilds = 0;                        // Rebuilding scopes alive
+    UINT m_dpi = kBaseDpi;
 };

@@ -1,7 +1,8 @@
-// How a drive row looks: 40 pixels high, the icon at the left, one or two
-// lines of text beside it; the selected row dark blue with white text in a
-// thin black frame (other colours under High Contrast, see row_colours.h).
-// No focus rectangle is ever drawn.
+// How a drive row looks: 40 pixels high at 100% display scale, the icon at
+// the left, one or two lines of text beside it; the selected row dark blue
+// with white text in a thin black frame (other colours under High Contrast,
+// see row_colours.h). No focus rectangle is ever drawn. Every length but the
+// frame's and the separator's hairlines scales with the list's DPI.
 #include "listbox/list_box_ch.h"
 #include "platform/framework/gdi_objects.h"
 
@@ -15,8 +16,16 @@ void FillWithColour(HDC dc, const RECT& rect, COLORREF colour) {
 }  // namespace
 
 void CListBoxCH::MeasureItem(MEASUREITEMSTRUCT* measureItem) {
-    measureItem->itemHeight = kRowHeight;
-    measureItem->itemWidth = kRowWidth;
+    measureItem->itemHeight = Scaled(kRowHeight);
+    measureItem->itemWidth = Scaled(kRowWidth);
+}
+
+void CListBoxCH::ScaleTo(UINT dpi) {
+    m_dpi = dpi;
+    for (int row = 0; row < GetCount(); ++row)
+        SendMessage(LB_SETITEMHEIGHT, row, Scaled(kRowHeight));
+    for (const auto& item : m_items) item->m_icon = SharedIconAtSize(item->m_icon, IconSize(dpi));
+    InvalidateRect(nullptr, TRUE);
 }
 
 // Rows keep the order they were inserted in; nothing is sorted.
@@ -44,7 +53,7 @@ void CListBoxCH::DrawNormalLook(HDC dc, const RECT& row, const CExtItem& item) c
     FillWithColour(dc, row, m_colours.back);
     RECT edge = row;
     if (m_drawSeparator) ::DrawEdge(dc, &edge, EDGE_SUNKEN, BF_BOTTOM);
-    ::DrawIcon(dc, row.left + 2, row.top + 2, item.m_icon);
+    DrawRowIcon(dc, row, item);
     ::SetTextColor(dc, m_colours.text);
     DrawRowText(dc, row, item);
 }
@@ -59,16 +68,25 @@ void CListBoxCH::DrawSelectedLook(HDC dc, const RECT& row, const CExtItem& item)
     ::InflateRect(&inner, -1, -1);
     FillWithColour(dc, inner, m_colours.selectedBack);
     if (m_drawSeparator) ::DrawEdge(dc, &inner, EDGE_SUNKEN, BF_BOTTOM);
-    ::DrawIcon(dc, row.left + 2, row.top + 2, item.m_icon);
+    DrawRowIcon(dc, row, item);
     ::SetTextColor(dc, m_colours.selectedText);
     DrawRowText(dc, row, item);
 }
 
+// At the icon's own size: the row's icon was loaded at the size of the
+// list's DPI, and drawing it at the system's icon size would stretch it on a
+// monitor of another scale.
+void CListBoxCH::DrawRowIcon(HDC dc, const RECT& row, const CExtItem& item) const {
+    ::DrawIconEx(dc, row.left + Scaled(2), row.top + Scaled(2), item.m_icon, 0, 0, 0, nullptr,
+                 DI_NORMAL);
+}
+
+// The box right of the icon's column, inset by 2 and moved 2 right and 3
+// down: the text starts 44 pixels from the row's left and 5 from its top.
 // Without DT_SINGLELINE the text starts at the top-left of its box: a line
 // feed starts the second line, and long lines are clipped, not wrapped.
 void CListBoxCH::DrawRowText(HDC dc, const RECT& row, const CExtItem& item) const {
-    RECT text{row.left + kTextIndent, row.top, row.right, row.bottom};
-    ::InflateRect(&text, -2, -2);
-    ::OffsetRect(&text, 2, 3);
+    RECT text{row.left + Scaled(kTextIndent + 4), row.top + Scaled(5), row.right,
+              row.bottom + Scaled(1)};
     ::DrawTextA(dc, item.m_text, -1, &text, DT_VCENTER);
 }

@@ -3,8 +3,8 @@
 exactly the stripped program, README.txt and LICENSE.txt; each program
 hardened and self-contained (ASLR, DEP and terminal-server aware, on i686 the
 relocations ASLR needs; imports from Windows' KnownDLLs only, the DLL search
-narrowed by name at run time; one manifest asking for no elevation and naming
-Windows 7 to 11;
+narrowed by name at run time; one manifest asking for no elevation, naming
+Windows 7 to 11 and declaring per-monitor DPI awareness;
 one version resource naming the file, its version and its maker as the
 sources do); the shipped 32-bit program within its size budget; the debug
 symbols beside the zips; and SHA256SUMS naming every file and matching it.
@@ -90,6 +90,21 @@ def version_problems(pe):
     return problems
 
 
+# Per-Monitor v2 where Windows knows it, the first per-monitor mode on Windows
+# 10 1607, and for Windows 7 and 8 dpiAware, all Windows 7 and 8 read.
+DPI_SETTINGS = {"{http://schemas.microsoft.com/SMI/2005/WindowsSettings}dpiAware": "true/pm",
+                "{http://schemas.microsoft.com/SMI/2016/WindowsSettings}dpiAwareness":
+                    "PerMonitorV2, PerMonitor"}
+
+
+def dpi_problems(manifest):
+    """Windows reads the settings in asm.v3's windowsSettings only."""
+    settings = "{0}application/{0}windowsSettings/".format("{urn:schemas-microsoft-com:asm.v3}")
+    return ["the manifest's %s is not %r" % (tag.split("}")[1], value)
+            for tag, value in DPI_SETTINGS.items()
+            if [(e.text or "").strip() for e in manifest.findall(settings + tag)] != [value]]
+
+
 def manifest_problems(pe):
     manifests = [(resource.id, resource.directory.entries[0].data.struct)
                  for kind in pe.DIRECTORY_ENTRY_RESOURCE.entries
@@ -101,7 +116,7 @@ def manifest_problems(pe):
     manifest = ElementTree.fromstring(pe.get_data(data.OffsetToData, data.Size))
     levels = [(element.get("level"), element.get("uiAccess")) for element in manifest.iter()
               if element.tag.endswith("}requestedExecutionLevel")]
-    return ([] if levels == [("asInvoker", "false")] else [
+    return dpi_problems(manifest) + ([] if levels == [("asInvoker", "false")] else [
         "the manifest asks for (level, uiAccess) %s, not asInvoker without UI access" % levels]) + \
         supported_os_problems(manifest)
 

@@ -132,8 +132,12 @@ def wine_processes(exe_name):
 class Program:
     """One running copy of a program under Wine."""
 
-    def __init__(self, exe, *arguments, machine=None, cwd=None):
-        environment = dict(os.environ, KORVANE_SIM_MACHINE=machine) if machine else None
+    def __init__(self, exe, *arguments, machine=None, cwd=None, prefix=None):
+        environment = dict(os.environ)
+        if machine:
+            environment["KORVANE_SIM_MACHINE"] = machine
+        if prefix:  # another Wine prefix than the tests' own
+            environment["WINEPREFIX"] = prefix
         self.process = subprocess.Popen([WINE, exe, *arguments], env=environment, cwd=cwd,
                                         stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
 

@@ -141,18 +141,16 @@ protected:
     DriveListHost host{&fake};
 };
 
-// New rows go on top, 40 pixels high, their records following them. A
-// release chooses the row under the pointer, or the last row below them all,
-// and lets go of the mouse the press captured; a new choice repaints the rows
-// whose look changes.
+// New rows go on top, their records following them (their height is
+// WindowFollowsEachChangeOfDisplayScale's). A release chooses the row under
+// the pointer, or the last row below them all, and lets go of the mouse the
+// press captured; a new choice repaints the rows whose look changes.
 TEST_F(DriveListControl, RowsAndTheReleaseThatChoosesOne) {
     AddRows({"A", "B"});
     AddRows({"C"});
     EXPECT_EQ(host.RowTexts(), (Strings{"C", "B", "A"}));
     EXPECT_EQ(host.list.RecordCount(), 3u);
-    RECT row, dirty{}, client;
-    host.list.GetItemRect(0, &row);
-    EXPECT_EQ(row.bottom - row.top, 40);
+    RECT dirty{}, client;
     Mouse(WM_LBUTTONDOWN, 50, 60);
     EXPECT_EQ(::GetCapture(), g_list);
     Mouse(WM_LBUTTONUP, 50, 60);

@@ -89,6 +89,8 @@ TEST_F(MainWindowTest, EveryMessageTableRowDoesWhatItShould) {
         {WM_DEVICECHANGE, 0, DBT_DEVICEREMOVECOMPLETE, nullptr, refreshed(2)},
         {WM_DEVICECHANGE, 0, DBT_DEVNODES_CHANGED, nullptr, refreshed(1)},
         {WM_TIMER, 0, DriveTable::kRetryTimerId, nullptr, refreshed(1)},
+        {WM_DPICHANGED, 0, MAKEWPARAM(144, 144), [&] { dialog->m_followsDpiChanges = true; },
+         [&](LRESULT) { return List().SendMessage(LB_GETITEMHEIGHT, 0) == 60; }},
         {WM_TRAYNOTIFY, 0, kTrayIconId, toTray,
          [&](LRESULT) { return system.CountCalls("TrackPopupMenu(0x22,0,0,0,null)") == 1; }},
         {::RegisterWindowMessageA("TaskbarCreated"), 0, 0, toTray, calls({"Shell_NotifyIconA(0)"})},
@@ -123,6 +125,7 @@ TEST_F(MainWindowTest, EveryMessageTableRowDoesWhatItShould) {
          [&](LRESULT r) { return !machine->HasDisk(1) && refreshed(1)(r); }},
     };
     std::set<std::tuple<UINT, UINT, UINT>> reached;
+    RECT suggested{0, 0, 600, 250};
     for (const auto& c : cases) {
         CreateWindowOn(DefaultMachineDescription());
         system.calls.clear();
@@ -132,7 +135,10 @@ TEST_F(MainWindowTest, EveryMessageTableRowDoesWhatItShould) {
         const LRESULT result =
             command ? Send(WM_COMMAND, MAKEWPARAM(c.id, c.code),
                            reinterpret_cast<LPARAM>(::GetDlgItem(Window(), c.id)))
-                    : Send(c.message, c.id, c.message == WM_TRAYNOTIFY ? WM_RBUTTONDOWN : 0);
+                    : Send(c.message, c.id,
+                           c.message == WM_TRAYNOTIFY   ? WM_RBUTTONDOWN
+                           : c.message == WM_DPICHANGED ? reinterpret_cast<LPARAM>(&suggested)
+                                                        : 0);
         EXPECT_TRUE(c.effect(result)) << std::hex << c.message << " " << c.id;
         reached.insert({c.message, command ? c.code : 0, command ? c.id : 0});
     }
@@ -140,6 +146,86 @@ TEST_F(MainWindowTest, EveryMessageTableRowDoesWhatItShould) {
         const UINT message = entry.registeredMessage ? *entry.registeredMessage : entry.message;
         EXPECT_TRUE(reached.count({message, entry.code, entry.id}))
             << std::hex << message << " " << entry.id;
+    }
+}
+
+// The side of an icon's image, in pixels.
+int IconSide(HICON icon) {
+    ICONINFO info{};
+    if (icon == nullptr || !::GetIconInfo(icon, &info)) return 0;
+    BITMAP bitmap{};
+    ::GetObjectA(info.hbmMask, sizeof(bitmap), &bitmap);
+    ::DeleteObject(info.hbmMask);
+    if (info.hbmColor != nullptr) ::DeleteObject(info.hbmColor);
+    return bitmap.bmWidth;
+}
+
+// Every size of the window that scales: each row's height and its icon's
+// side, the big, small and refresh icons' sides, the list's extent.
+std::vector<int> ScalingSizes(HWND window, const CListBoxCH& list) {
+    std::vector<int> sizes;
+    for (int row = 0; row < list.GetCount(); ++row) {
+        RECT rect{};
+        list.GetItemRect(row, &rect);
+        sizes.push_back(rect.bottom - rect.top);
+        sizes.push_back(IconSide(static_cast<const CExtItem*>(list.GetItemDataPtr(row))->m_icon));
+    }
+    for (const WPARAM which : {ICON_BIG, ICON_SMALL})
+        sizes.push_back(
+            IconSide(reinterpret_cast<HICON>(::SendMessageA(window, WM_GETICON, which, 0))));
+    sizes.push_back(IconSide(reinterpret_cast<HICON>(
+        ::SendDlgItemMessageA(window, IDC_REFRESH_ICON, STM_GETICON, 0, 0))));
+    sizes.push_back(list.GetHorizontalExtent());
+    return sizes;
+}
+
+// Moved to monitors of 150%, 200% and back to 100% scale, as Windows tells
+// it: where Windows lays the dialog out anew, the window takes the place
+// Windows suggests and every size its 100% size scaled, in the rows shown and
+// in those a rebuild makes; where it does not (the first per-monitor mode),
+// nothing changes.
+TEST_F(MainWindowTest, WindowFollowsEachChangeOfDisplayScale) {
+    std::vector<int> at96;  // rows 40 high, icons of 32 pixels, the refresh icon's 16
+    for (int row = 0; row < List().GetCount(); ++row) at96.insert(at96.end(), {40, 32});
+    at96.insert(at96.end(), {32, 32, 16, List().GetHorizontalExtent()});
+    ASSERT_EQ(ScalingSizes(Window(), List()), at96);
+    RECT start{};
+    ::GetWindowRect(Window(), &start);
+    for (const auto& [follows, dpi] :
+         {std::pair{false, 144u}, {true, 144u}, {true, 192u}, {true, 96u}}) {
+        dialog->m_followsDpiChanges = follows;
+        RECT suggested{40, 30, 40 + ScaleToDpi(380, dpi), 30 + ScaleToDpi(161, dpi)}, placed{};
+        Send(WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+        ::GetWindowRect(Window(), &placed);
+        EXPECT_TRUE(::EqualRect(&placed, follows ? &suggested : &start)) << dpi;
+        std::vector<int> expected = at96;
+        for (int& size : expected) size = ScaleToDpi(size, follows ? dpi : 96);
+        EXPECT_EQ(ScalingSizes(Window(), List()), expected) << dpi;
+        Command(IDC_REFRESH_ICON, STN_CLICKED);
+        EXPECT_EQ(ScalingSizes(Window(), List()), expected) << dpi << " rebuilt";
+    }
+}
+
+// The window goes where it goes at 100% scale, 400 and 246 pixels from the
+// screen's lower-right corner, unless part of it would then be off the
+// screen: a larger window is moved in just enough, and one larger than the
+// screen keeps its top-left corner, and with it the caption, on it.
+TEST_F(MainWindowTest, PlacementKeepsTheWindowWhollyOnTheScreen) {
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof(monitor);
+    ASSERT_TRUE(
+        ::GetMonitorInfoA(::MonitorFromWindow(Window(), MONITOR_DEFAULTTOPRIMARY), &monitor));
+    const RECT& work = monitor.rcWork;
+    const int width = ::GetSystemMetrics(SM_CXSCREEN), height = ::GetSystemMetrics(SM_CYSCREEN);
+    for (const auto& [cx, cy, left, top] : std::initializer_list<std::tuple<int, int, long, long>>{
+             {380, 161, width - 400, height - 246},
+             {500, 300, work.right - 500, work.bottom - 300},
+             {width + 100, height + 50, work.left, work.top}}) {
+        ::SetWindowPos(Window(), nullptr, 0, 0, cx, cy, SWP_NOMOVE | SWP_NOZORDER);
+        dialog->PlaceNearLowerRight();
+        RECT placed{};
+        ::GetWindowRect(Window(), &placed);
+        EXPECT_EQ(std::tuple(placed.left, placed.top), std::tuple(left, top)) << cx << "x" << cy;
     }
 }
 

@@ -109,9 +109,11 @@ render() { # name [ring]  (MVG on stdin)
       +channel -fill "$INK" -colorize 100 \) +swap -composite "$work/$1.png"
   fi
   # Box-filter each size from the master so grid-aligned edges stay sharp,
-  # and force true colour so every entry is stored as 32-bit BGRA.
+  # and force true colour so every entry is stored as 32-bit BGRA. Besides
+  # the classic sizes, 20, 40 and 64 px are what 125% and 200% display
+  # scales ask for (16 and 32 px scaled), so no scale stretches an image.
   local s sized=()
-  for s in 48 32 24 16; do
+  for s in 64 48 40 32 24 20 16; do
     convert "$work/$1.png" -filter Box -resize ${s}x${s} \
       -define png:color-type=6 -type TrueColorAlpha "$work/$1-$s.png"
     sized+=("$work/$1-$s.png")

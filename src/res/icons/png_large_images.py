@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
-"""Stores the 48 px and larger images of .ico files as PNG, in place. Windows
+"""Stores the 40 px and larger images of .ico files as PNG, in place. Windows
 reads PNG icon images since Vista, and a flat 48 px image shrinks from 9.6 KB
-of 32-bit pixels to a few hundred bytes; the smaller ones stay bitmaps, as
-every version of Windows reads those. The output depends only on the input.
+of 32-bit pixels to a few hundred bytes. The sizes of 100% display scale (32
+px and smaller) stay bitmaps, as every version of Windows reads those. The
+output depends only on the input.
 
     png_large_images.py FILE.ico [...]
 """
@@ -10,7 +11,7 @@ import struct
 import sys
 import zlib
 
-PNG_FROM = 48
+PNG_FROM = 40
 
 
 def png_chunk(kind, data):
