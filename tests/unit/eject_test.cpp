@@ -147,10 +147,10 @@ TEST_F(EjectTest, ChoiceFollowsItsDriveThroughRebuilds) {
     EXPECT_EQ(List().m_chosenIndex, 1);
     ::SetFocus(nullptr);
     Command(IDOK, BN_CLICKED);
-    EXPECT_TRUE(machine->HasDisk(4));
+    EXPECT_TRUE(machine->HasDisk(5));  // the UAS SSD, the newest drive before "New"
     ::SetFocus(List().m_hWnd);
     Command(IDOK, BN_CLICKED);
-    EXPECT_FALSE(machine->HasDisk(4));
+    EXPECT_FALSE(machine->HasDisk(5));
     click();
     machine->Unplug(7);
     Send(WM_DEVICECHANGE, DBT_DEVICEREMOVECOMPLETE);
