@@ -13,7 +13,8 @@ bool IsActiveWarden(const std::string& text) {
 }
 
 // The disk's parent is the USB device that carries it. Exactly one request,
-// once, one ancestor level up; any notice of a refusal is the system's own.
+// once, one ancestor level up; the system itself tells the user how it went,
+// save when it refuses the session outright.
 CONFIGRET RequestRemoval(DeviceApi& devices, DEVINST parent) {
     ULONG status = 0;
     ULONG problem = 0;

@@ -46,23 +46,18 @@ TEST(SimMachineRules, RefusalsAndLeaks) {
 // Device instance IDs as Microsoft's CM_Get_Device_ID page has them: the
 // length in characters, an ID of the buffer's whole length without its NUL, a
 // longer one cut to fit and answered CR_BUFFER_SMALL, nothing written on a
-// refusal. A disk's own ID is the one its interface path spells; a parent no
-// disk names an ID for gets one of the kind its disks hang from.
+// refusal. A disk's own ID is the one its interface path spells.
 TEST(SimMachineRules, DeviceInstanceIds) {
     const std::string uas = "USB\\VID_FFFF&PID_0A55\\OX5000000042", nul(1, '\0');
-    SimDisk ssd = MakeUsbDisk(5, "SSD"), internal = MakeUsbDisk(0, "Internal");
-    ssd.enumerator = internal.enumerator = "SCSI";
-    ssd.parentId = uas;
-    SimulatedMachine machine(MachineDescription{{MakeUsbDisk(1, "Stick"), ssd, internal}, {}, {}});
+    SimDisk ssd = MakeUsbDisk(5, "SSD");
+    ssd.enumerator = "SCSI", ssd.parentId = uas, ssd.interfacePath.clear();
+    SimulatedMachine machine(MachineDescription{{ssd}, {}, {}});
     for (const auto& [node, length, flags, result, written] :
          std::initializer_list<std::tuple<DEVINST, ULONG, ULONG, CONFIGRET, std::string>>{
              {0x600, 64, 0, CR_SUCCESS, uas + nul},
              {0x600, ULONG(uas.size()), 0, CR_SUCCESS, uas + "#"},
              {0x600, 9, 0, CR_BUFFER_SMALL, uas.substr(0, 9) + "#"},
-             {0x201, 64, 0, CR_SUCCESS, "USBSTOR\\DISK&VEN_SIM&PROD_DISK1\\0201" + nul},
-             {0x200, 64, 0, CR_SUCCESS, "USB\\VID_FFFF&PID_0200\\SIM00000200" + nul},
-             {0x100, 64, 0, CR_SUCCESS,
-              "PCI\\VEN_FFFF&DEV_0100&SUBSYS_00000000&REV_00\\4&00000100&0&00"},
+             {0x601, 64, 0, CR_SUCCESS, "SCSI\\DISK&VEN_SIM&PROD_DISK5\\0601" + nul},
              {0x700, 64, 0, CR_NO_SUCH_DEVNODE, "#"},
              {0x600, 64, 1, CR_INVALID_FLAG, "#"}}) {
         char id[64];
