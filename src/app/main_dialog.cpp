@@ -25,15 +25,16 @@ void CKorvane_Safe_EjectDlg::DoDataExchange() {
 }
 
 BOOL CKorvane_Safe_EjectDlg::OnInitDialog() {
+    // COM stays initialised until the process ends: the Startup shortcut is
+    // made through it, and the drive list registers the server of its names
+    // through it as soon as it is bound, in the dialog's own initialisation.
+    ::CoInitialize(nullptr);
     CDialog::OnInitDialog();
     AddAboutItemToSystemMenu();
     SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
     SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
     // The newest start is the copy that stays.
     TerminateOtherInstances(m_system, m_system.GetCurrentProcessId());
-    // COM stays initialised until the process ends: the Startup shortcut is
-    // made through it, and the first refresh already names the rows through it.
-    ::CoInitialize(nullptr);
     RefreshDriveList();
     if (ManageStartupShortcut(m_system, ShortcutMode::Check) == kShortcutPresent) {
         ::CheckMenuItem(GetMenu(), ID_OPTIONS_AUTOSTART, MF_BYCOMMAND | MF_CHECKED);

@@ -8,6 +8,8 @@ int DriveTable::Rebuild(DeviceApi& devices, SystemApi& system, CListBoxCH& list,
     const DEVINST chosen = ChosenDrive(list);
     m_driveDevInsts.clear();
     m_driveTexts.clear();
+    // Screen readers hear what changed once the list shows it again.
+    const CListBoxCH::Rebuilding rebuilding(list);
     const ScopedRedrawOff quiet(list);
     list.RemoveAllItems();
 
@@ -28,7 +30,6 @@ int DriveTable::Rebuild(DeviceApi& devices, SystemApi& system, CListBoxCH& list,
         Append(0, std::string(entry_text::kNoDrivesFound), IDI_NO_DRIVES, list);
         list.SetHorizontalExtent(0);
     }
-    list.NameRows();
 
     if (retryLabels) {
         m_retryTimer = system.SetTimer(timerOwner, kRetryTimerId, kRetryIntervalMs, nullptr);

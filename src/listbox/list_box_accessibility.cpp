@@ -1,25 +1,15 @@
 // How the drive list reaches people who cannot read its drawing: screen
-// readers get each row's two lines and hear the chosen row, and High Contrast
-// themes get rows in their own colours.
+// readers hear the list's name and each row whole, what a rebuild changed and
+// the chosen row; High Contrast themes get rows in their own colours.
 #include <iterator>
-#include <string>
-#include <string_view>
 
 #include "listbox/list_box_ch.h"
+#include "listbox/list_name_server.h"
 
 namespace {
 
 const DWORD kClientObject = static_cast<DWORD>(OBJID_CLIENT);
-const MSAAPROPID kRowProperties[] = {PROPID_ACC_NAME, PROPID_ACC_DESCRIPTION};
-
-// Row texts are in the ANSI code page, as the list draws them.
-std::wstring Widened(std::string_view text) {
-    const int length = static_cast<int>(text.size());
-    std::wstring wide(static_cast<size_t>(length), L'\0');
-    const int written = ::MultiByteToWideChar(CP_ACP, 0, text.data(), length, wide.data(), length);
-    wide.resize(static_cast<size_t>(written > 0 ? written : 0));
-    return wide;
-}
+const MSAAPROPID kServedProperties[] = {PROPID_ACC_NAME};
 
 }  // namespace
 
@@ -29,33 +19,63 @@ void CListBoxCH::UseAccessibilityApi(AccessibilityApi& accessibility) {
 }
 
 // The rows' own list-box strings stay "" (their order hangs on that), so a
-// screen reader would call every row blank. Direct annotation names each row
-// (child id row + 1 of the list's client object) after its first line and
-// describes it with its second. Wine's annotation calls fail; a row whose
-// call fails keeps its blank name and nothing else changes.
-void CListBoxCH::NameRows() {
-    const int count = GetCount();
-    for (int row = 0; row < count; ++row) {
-        const void* data = GetItemDataPtr(row);
-        if (data == nullptr || data == reinterpret_cast<const void*>(LB_ERR)) continue;
-        const std::string_view text(static_cast<const CExtItem*>(data)->m_text);
-        const size_t lineBreak = text.find('\n');
-        const DWORD child = static_cast<DWORD>(row + 1);
-        m_accessibility->SetHwndPropStr(m_hWnd, kClientObject, child, PROPID_ACC_NAME,
-                                        Widened(text.substr(0, lineBreak)).c_str());
-        if (lineBreak == std::string_view::npos) continue;
-        m_accessibility->SetHwndPropStr(m_hWnd, kClientObject, child, PROPID_ACC_DESCRIPTION,
-                                        Widened(text.substr(lineBreak + 1)).c_str());
-    }
-    m_namedRows = count;
+// screen reader would call every row blank and the list nameless. One server,
+// registered for the list's client object and its rows (ANNO_CONTAINER),
+// names them all from the rows as they are when it is asked. When the
+// registration fails (Wine's is a stub) nobody else holds the server and it
+// goes at once; the list then reads as the list box makes it, and nothing
+// else changes.
+void CListBoxCH::ServeNames() {
+    *m_nameServer.out() = new ListNameServer(*this, *m_accessibility);
+    const HRESULT registered = m_accessibility->SetHwndPropServer(
+        m_hWnd, kClientObject, CHILDID_SELF, kServedProperties,
+        static_cast<int>(std::size(kServedProperties)), m_nameServer.get(), ANNO_CONTAINER);
+    if (FAILED(registered)) StopServingNames();
 }
 
-void CListBoxCH::ForgetRowNames() {
-    for (int row = 0; row < m_namedRows; ++row) {
-        m_accessibility->ClearHwndProps(m_hWnd, kClientObject, static_cast<DWORD>(row + 1),
-                                        kRowProperties, std::size(kRowProperties));
+// oleacc keeps annotations by window handle, which Windows may hand out
+// again; a client that still holds the server is told there is no name.
+void CListBoxCH::StopServingNames() {
+    if (m_nameServer.get() == nullptr) return;
+    m_accessibility->ClearHwndProps(m_hWnd, kClientObject, CHILDID_SELF, kServedProperties,
+                                    static_cast<int>(std::size(kServedProperties)));
+    m_nameServer->Disconnect();
+    m_nameServer.reset();
+}
+
+CListBoxCH::Rebuilding::Rebuilding(CListBoxCH& list) : m_list(list) {
+    ++m_list.m_rebuilds;
+}
+
+CListBoxCH::Rebuilding::~Rebuilding() {
+    if (--m_list.m_rebuilds == 0) m_list.AnnounceRebuild();
+}
+
+// Readers hear of a rebuild only once its rows can be named, and only of
+// what changed: first the rows, then the choice. One EVENT_OBJECT_REORDER on
+// the list stands for rows added, removed, moved and renamed alike: MSAA's
+// child ids are positions, so any of these changes what later ids name, and
+// readers (and the UI Automation bridge) read the list's rows again on it.
+// The label-retry timer rebuilds every 3 seconds while a locked drive is in;
+// such a rebuild changes nothing and says nothing.
+void CListBoxCH::AnnounceRebuild() {
+    std::vector<std::string> rows;
+    for (int row = 0; row < GetCount(); ++row) {
+        const CExtItem* record = RowRecord(row);
+        rows.emplace_back(record != nullptr ? record->m_text : "");
     }
-    m_namedRows = 0;
+    if (rows != m_announcedRows) {
+        // The chosen row was heard under the name it had: Enter ejects it, so
+        // its new name is told as well.
+        const size_t chosen = static_cast<size_t>(m_chosenIndex);
+        const bool choiceRenamed = m_chosenIndex >= 0 && m_chosenIndex == m_announcedIndex &&
+                                   chosen < rows.size() && chosen < m_announcedRows.size() &&
+                                   rows[chosen] != m_announcedRows[chosen];
+        m_announcedRows = std::move(rows);
+        ::NotifyWinEvent(EVENT_OBJECT_REORDER, m_hWnd, OBJID_CLIENT, CHILDID_SELF);
+        if (choiceRenamed) m_announcedIndex = -1;
+    }
+    AnnounceChoice();
 }
 
 // Wine's list box raises no focus or selection event when its selection
@@ -82,8 +102,7 @@ void CListBoxCH::OnSystemColoursChanged() {
     Default();
 }
 
-// Annotations are kept by window handle, which Windows may hand out again.
 void CListBoxCH::OnDestroy() {
-    ForgetRowNames();
+    StopServingNames();
     Default();
 }

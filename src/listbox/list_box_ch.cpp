@@ -1,5 +1,6 @@
 #include "listbox/list_box_ch.h"
 
+#include "listbox/list_name_server.h"
 #include "platform/win32/real_accessibility_api.h"
 
 CListBoxCH::CListBoxCH()
@@ -8,14 +9,17 @@ CListBoxCH::CListBoxCH()
       m_accessibility(&RealAccessibility()) {}
 
 CListBoxCH::~CListBoxCH() {
-    // The records go before the window is let go, as the rows that point at
-    // them may still be asked to draw until then.
+    // The name server reads the records: it lets go of them first. The
+    // records go before the window is let go, as the rows that point at them
+    // may still be asked to draw until then.
+    StopServingNames();
     m_items.clear();
     Detach();
 }
 
 void CListBoxCH::PreSubclassWindow() {
     m_chosenIndex = -1;
+    ServeNames();
 }
 
 // A record without a row would shift the row-to-record order for good, and
@@ -33,7 +37,6 @@ bool CListBoxCH::AddItem(const char* text, HICON icon) {
 }
 
 void CListBoxCH::RemoveAllItems() {
-    ForgetRowNames();
     ResetContent();
     m_items.clear();
 }
@@ -49,7 +52,7 @@ void CListBoxCH::SetChoice(int row) {
 }
 
 void CListBoxCH::RepaintChoice() {
-    AnnounceChoice();  // whether or not this is the first run
+    if (m_rebuilds == 0) AnnounceChoice();  // whether or not this is the first run
     if (!m_lastRepaintedIndex) m_lastRepaintedIndex = m_chosenIndex;
     if (*m_lastRepaintedIndex == m_chosenIndex) return;
     InvalidateRow(*m_lastRepaintedIndex);
@@ -61,4 +64,11 @@ void CListBoxCH::InvalidateRow(int index) const {
     RECT rect;
     if (index < 0 || index >= GetCount() || GetItemRect(index, &rect) == LB_ERR) return;
     InvalidateRect(&rect, TRUE);
+}
+
+const CExtItem* CListBoxCH::RowRecord(int row) const {
+    if (row < 0 || row >= GetCount()) return nullptr;
+    const void* data = GetItemDataPtr(row);
+    if (data == reinterpret_cast<const void*>(LB_ERR)) return nullptr;
+    return static_cast<const CExtItem*>(data);
 }

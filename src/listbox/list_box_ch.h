@@ -1,16 +1,21 @@
 // CListBoxCH: the owner-drawn drive list. It owns the row records, keeps them
 // in step with the list box's rows (newest first), draws them, and remembers
-// the row the user last chose. Screen readers learn each row's two lines and
-// hear the chosen row; under High Contrast the rows take the theme's colours.
+// the row the user last chose. Screen readers hear the list's name, each row
+// whole, what a rebuild changed and the chosen row; under High Contrast the
+// rows take the theme's colours.
 #pragma once
 
 #include <memory>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "listbox/ext_item.h"
 #include "listbox/row_colours.h"
+#include "platform/com_ptr.h"
 #include "platform/framework/list_box.h"
+
+class ListNameServer;
 
 class CListBoxCH : public CListBox {
 public:
@@ -31,14 +36,26 @@ public:
     // Chooses and selects a row, as the user's click would.
     void SetChoice(int row);
     void RepaintChoice();
-    // Gives every row its accessible name and description, its two lines;
-    // run once the rows of a rebuild are all in. RemoveAllItems clears them.
-    void NameRows();
+    // While one lives, the rows and the choice are being replaced: screen
+    // readers hear nothing until it ends, and then only what changed.
+    class Rebuilding {
+    public:
+        explicit Rebuilding(CListBoxCH& list);
+        Rebuilding(const Rebuilding&) = delete;
+        Rebuilding& operator=(const Rebuilding&) = delete;
+        ~Rebuilding();
+
+    private:
+        CListBoxCH& m_list;
+    };
+    // The record behind a row, or null when the row has none.
+    const CExtItem* RowRecord(int row) const;
     // Reads the colours again (High Contrast on or off, or another theme) and
     // repaints when they changed.
     void OnSystemColoursChanged();
     void OnDestroy();
-    // Where the accessibility calls go: the real system unless a test says.
+    // Where the accessibility calls go: the real system unless a test says so
+    // before the list takes its window over.
     void UseAccessibilityApi(AccessibilityApi& accessibility);
 
     void DrawItem(DRAWITEMSTRUCT* drawItem) override;
@@ -66,12 +83,16 @@ private:
     void DrawRowText(HDC dc, const RECT& row, const CExtItem& item) const;
     void InvalidateRow(int index) const;
     void ChooseRow(int index);
-    void ForgetRowNames();
+    void ServeNames();
+    void StopServingNames();
+    void AnnounceRebuild();
     void AnnounceChoice();
 
     // The row RepaintChoice last repainted; none before its first run.
     std::optional<int> m_lastRepaintedIndex;
     AccessibilityApi* m_accessibility;
-    int m_namedRows = 0;        // rows 0 .. m_namedRows - 1 carry accessible names
-    int m_announcedIndex = -1;  // the chosen row screen readers were last told of
+    ComPtr<ListNameServer> m_nameServer;       // while oleacc may ask it for names
+    std::vector<std::string> m_announcedRows;  // the row texts readers were last told of
+    int m_announcedIndex = -1;                 // the chosen row readers were last told of
+    int m_rebuilds = 0;                        // Rebuilding scopes alive
 };

@@ -1,10 +1,11 @@
 // The drive list control: its rows and records, how the mouse and keys choose
 // the row that Eject acts on, and what screen readers and the eye get: the
-// rows' accessible names, the chosen row announced, the rows' pixels in the
-// ordinary and the High Contrast look.
+// list's and the rows' accessible names, what a rebuild and a new choice
+// announce, the rows' pixels in the ordinary and the High Contrast look.
 #include <gtest/gtest.h>
 
-#include <map>
+#include <optional>
+#include <tuple>
 
 #include "drive_list_host.h"
 #include "platform/sim/simulated_machine.h"
@@ -14,19 +15,35 @@ namespace {
 
 using Strings = std::vector<std::string>;
 
-// Keeps the list's annotations as oleacc would ("<child id> name" -> text), and
-// answers High Contrast with the colours of Windows' High Contrast Black.
+// Stands in for oleacc as Microsoft documents it: it holds the server
+// registered for a window until the registration is cleared, asks it for
+// the names the registration covers, in identity strings of its own making
+// (opaque bytes, as Windows' are). Its High Contrast is Windows' High
+// Contrast Black.
 class FakeAccessibility : public AccessibilityApi {
 public:
-    HRESULT SetHwndPropStr(HWND window, DWORD object, DWORD child, MSAAPROPID property,
-                           LPCWSTR text) override {
-        annotations[Key(window, object, child, property)] = text;
+    HRESULT SetHwndPropServer(HWND window, DWORD object, DWORD child, const MSAAPROPID* properties,
+                              int count, IAccPropServer* server, AnnoScope scope) override {
+        seen.Assign(server);
+        if (refuse) return E_NOTIMPL;  // as Wine 8's stub does
+        if (object == DWORD(OBJID_CLIENT) && child == CHILDID_SELF && count == 1 &&
+            properties[0] == PROPID_ACC_NAME) {
+            registered.Assign(server);  // for the client object's name
+        }
+        registeredWindow = window;
+        rowsToo = scope == ANNO_CONTAINER;
         return S_OK;
     }
-    HRESULT ClearHwndProps(HWND window, DWORD object, DWORD child, const MSAAPROPID* properties,
-                           int count) override {
-        for (int i = 0; i < count; ++i)
-            annotations.erase(Key(window, object, child, properties[i]));
+    HRESULT ClearHwndProps(HWND window, DWORD, DWORD child, const MSAAPROPID*, int) override {
+        if (window == registeredWindow && child == CHILDID_SELF) registered.reset();
+        return S_OK;
+    }
+    HRESULT DecomposeHwndIdentityString(const BYTE* identity, DWORD length, HWND* window,
+                                        DWORD* object, DWORD* child) override {
+        if (identity == nullptr || length != sizeof(Identity)) return E_INVALIDARG;
+        const auto* parsed = reinterpret_cast<const Identity*>(identity);
+        std::tie(*window, *object, *child) =
+            std::tie(parsed->window, parsed->object, parsed->child);
         return S_OK;
     }
     BOOL SystemParametersInfoA(UINT action, UINT, void* value, UINT) override {
@@ -40,30 +57,77 @@ public:
                : index == COLOR_HIGHLIGHT ? RGB(26, 235, 255)
                                           : 0;
     }
-    std::string Key(HWND window, DWORD object, DWORD child, const MSAAPROPID& property) const {
-        return (window == list && object == DWORD(OBJID_CLIENT) ? "" : "elsewhere ") +
-               std::to_string(child) + (property == PROPID_ACC_NAME ? " name" : " description");
+
+    // A client asks for the name of the list's client object (child 0) or of
+    // a row: the server answers where the registration covers it.
+    std::optional<std::wstring> NameOf(DWORD child) {
+        if (registered.get() == nullptr || (child != CHILDID_SELF && !rowsToo)) return std::nullopt;
+        return Ask(*registered.get(), child);
+    }
+    // Asks as oleacc does, into outputs that hold garbage until answered.
+    std::optional<std::wstring> Ask(IAccPropServer& server, DWORD child) {
+        const Identity identity{registeredWindow, DWORD(OBJID_CLIENT), child};
+        VARIANT value{};
+        value.vt = VT_I4;
+        BOOL has = 42;
+        result = server.GetPropValue(reinterpret_cast<const BYTE*>(&identity), sizeof identity,
+                                     PROPID_ACC_NAME, &value, &has);
+        const bool named = has == TRUE && value.vt == VT_BSTR;
+        EXPECT_TRUE(named || (has == FALSE && value.vt == VT_EMPTY)) << has << " " << value.vt;
+        const std::optional<std::wstring> name =
+            named ? std::optional<std::wstring>(value.bstrVal) : std::nullopt;
+        ::VariantClear(&value);
+        return name;
+    }
+    // The references held to the last server offered, besides this fake's look at it.
+    ULONG OthersReferences() const {
+        seen->AddRef();
+        return seen->Release() - 1;
     }
 
-    HWND list = nullptr;
+    bool refuse = false;
+    HRESULT result = S_OK;  // of the last question
     bool highContrast = false;
-    std::map<std::string, std::wstring> annotations;
+    ComPtr<IAccPropServer> seen;        // the test's own look at the server
+    ComPtr<IAccPropServer> registered;  // oleacc's reference while registered
+
+private:
+    HWND registeredWindow = nullptr;
+    bool rowsToo = false;  // the registration covers the children as well
+    struct Identity {
+        HWND window;
+        DWORD object, child;
+    };
 };
 
 HWND g_list = nullptr;
-Strings g_events;  // the list's focus and selection events, as "<event> <child id>"
+FakeAccessibility* g_reader = nullptr;
+std::vector<std::wstring> g_heard;
 
-void CALLBACK RecordEvent(HWINEVENTHOOK, DWORD event, HWND window, LONG object, LONG child, DWORD,
-                          DWORD) {
-    if (window == g_list && object == OBJID_CLIENT)
-        g_events.push_back(std::to_string(event) + " " + std::to_string(child));
+// What a screen reader takes from each of the list's events the moment it
+// arrives: the event, its child id, and the names it asks for at once: the
+// chosen row's, or when the rows changed, the list's and every row's up to
+// one past the last.
+void CALLBACK HearEvent(HWINEVENTHOOK, DWORD event, HWND window, LONG object, LONG child, DWORD,
+                        DWORD) {
+    if (window != g_list || object != OBJID_CLIENT) return;
+    std::wstring heard = (event == EVENT_OBJECT_FOCUS       ? L"focus "
+                          : event == EVENT_OBJECT_SELECTION ? L"selection "
+                          : event == EVENT_OBJECT_REORDER   ? L"rows "
+                                                            : std::to_wstring(event) + L" ") +
+                         std::to_wstring(child) + L":";
+    const LONG rows = LONG(::SendMessageA(g_list, LB_GETCOUNT, 0, 0));
+    for (LONG named = child; named <= (child == CHILDID_SELF ? rows + 1 : child); ++named)
+        heard += L" " + g_reader->NameOf(DWORD(named)).value_or(L"none") + L";";
+    g_heard.push_back(heard);
 }
 
 class DriveListControl : public ::testing::Test {
 protected:
     void SetUp() override {
-        g_list = fake.list = host.list.m_hWnd;
-        host.list.UseAccessibilityApi(fake);
+        g_list = host.list.m_hWnd;
+        g_reader = &fake;
+        g_heard.clear();
     }
     void AddRows(std::initializer_list<const char*> texts) {
         for (const char* text : texts) host.list.AddItem(text, ProgramIcon(IDI_GENERIC_DISK));
@@ -73,8 +137,8 @@ protected:
                        MAKELPARAM(x, y));
     }
 
-    FakeAccessibility fake;  // outlives the list, which clears its names when destroyed
-    DriveListHost host;
+    FakeAccessibility fake;  // outlives the list, which clears its registration when destroyed
+    DriveListHost host{&fake};
 };
 
 // New rows go on top, 40 pixels high, their records following them. A
@@ -116,7 +180,7 @@ TEST_F(DriveListControl, KeysChooseTheRowTheyHighlightAndAnnounceIt) {
     host.list.SetCurSel(0);
     ::SetFocus(g_list);
     HWINEVENTHOOK hook = ::SetWinEventHook(EVENT_OBJECT_FOCUS, EVENT_OBJECT_SELECTION, nullptr,
-                                           &RecordEvent, ::GetCurrentProcessId(), 0, 0);
+                                           &HearEvent, ::GetCurrentProcessId(), 0, 0);
     // Down on the last row stays; a page is one row here.
     for (const auto& [key, row] : {std::pair<UINT, int>{VK_DOWN, 1},
                                    {VK_DOWN, 2},
@@ -129,44 +193,105 @@ TEST_F(DriveListControl, KeysChooseTheRowTheyHighlightAndAnnounceIt) {
                                    {VK_NEXT, 2},
                                    {'X', 2}}) {
         const int before = host.list.m_chosenIndex;
-        g_events.clear();
+        g_heard.clear();
         ::SendMessageA(g_list, WM_KEYDOWN, key, 0);
         MSG message;
         while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageA(&message);
         EXPECT_EQ(host.list.GetCurSel(), row) << key;
         EXPECT_EQ(host.list.m_chosenIndex, row) << key;
-        const std::string child = std::to_string(row + 1);  // EVENT_OBJECT_FOCUS, _SELECTION
-        const Strings announced{"32773 " + child, "32774 " + child};
-        EXPECT_EQ(g_events, row == before ? Strings{} : announced) << key;
+        const std::wstring child = std::to_wstring(row + 1) + L": " + L"CBA"[row] + L";";
+        const std::vector<std::wstring> announced{L"focus " + child, L"selection " + child};
+        EXPECT_EQ(g_heard, row == before ? std::vector<std::wstring>{} : announced) << key;
     }
     ::UnhookWinEvent(hook);
 }
 
-TEST_F(DriveListControl, EveryRebuildNamesItsRowsAndForgetsTheOldOnes) {
-    SimulatedMachine machine(
-        MachineDescription{{MakeUsbDisk(1, "Stick A"), MakeUsbDisk(2, "Stick B")},
-                           {MakeVolume(1, "E:\\", "ALPHA"), MakeVolume(2, "F:\\", "BETA")},
-                           {}});
+// Sizes in megabytes; a volume without a label is locked and answers no
+// free-space query either.
+SimVolume VolumeOf(DWORD disk, const char* mountPath, std::optional<std::string> label,
+                   ULONGLONG freeMB = 0, ULONGLONG totalMB = 0) {
+    SimVolume volume = MakeVolume(disk, mountPath, label);
+    volume.freeSpaceFails = !label;
+    volume.freeBytes = freeMB << 20;
+    volume.totalBytes = totalMB << 20;
+    return volume;
+}
+
+// Readers hear a rebuild once its rows can be named, each row whole (both
+// lines as a person reads them) and the list by what it holds, with no name
+// past the last row: first that the rows changed, then the chosen row if it
+// moved or was renamed. A rebuild that changes nothing, as the label-retry
+// timer's while a locked drive is in, is not heard at all, the second time
+// round as the first. Once the list is gone, a client that still holds the
+// server hears that there is no name; a server oleacc refused is let go.
+TEST_F(DriveListControl, ReadersHearEachRebuildOnceWithEveryRowWhole) {
+    ASSERT_EQ(::GetACP(), 1252u) << "Wine's ANSI code page here; the euro sign is 0x80 in it";
+    const SimVolume stick = VolumeOf(1, "E:\\", "STICK", 7 << 10, 15 << 10),
+                    cafe = VolumeOf(4, "H:\\", "CAF\xC9", 1, 2);
+    const std::vector<SimDisk> disks{
+        MakeUsbDisk(1, "QNV Korvane KR7 USB Device"), MakeUsbDisk(2, "Generic Flash Disk"),
+        MakeUsbDisk(3, "QN Warden USB Device"), MakeUsbDisk(4, "Stick \x80")};
+    SimulatedMachine machine({disks, {stick, VolumeOf(3, "G:\\", std::nullopt), cafe}, {}});
     RecordingSystemApi system;
-    const struct {
-        DWORD unplug;  // 0: none
-        std::map<std::string, std::wstring> expected;
-    } steps[] = {
-        {0,
-         {{"1 name", L"(F:) BETA"},
-          {"1 description", L"Stick B  [0MB/0MB Free]"},
-          {"2 name", L"(E:) ALPHA"},
-          {"2 description", L"Stick A  [0MB/0MB Free]"}}},
-        {1, {{"1 name", L"(F:) BETA"}, {"1 description", L"Stick B  [0MB/0MB Free]"}}},
-        {2, {{"1 name", L"No removal disks found."}}},
+    ::SetFocus(g_list);
+    // In context, the hook runs inside NotifyWinEvent (in Wine as in Windows),
+    // so the names it asks for are those of the moment the event is raised.
+    HWINEVENTHOOK hook =
+        ::SetWinEventHook(EVENT_OBJECT_CREATE, EVENT_OBJECT_NAMECHANGE, ::GetModuleHandleA(nullptr),
+                          &HearEvent, ::GetCurrentProcessId(), 0, WINEVENT_INCONTEXT);
+    const std::wstring kr7 = L"(E:) STICK, Korvane KR7, 7GB/15GB Free",
+                       euro = L"(H:) CAF\u00C9, Stick \u20AC, 1MB/2MB Free",
+                       generic = L"(?:) Not Formatted, Generic Flash Disk",
+                       formatted = L"(F:) NEW, Generic Flash Disk, 0MB/0MB Free",
+                       citadel = L"(F:) CITADEL, Korvane Citadel, 500MB/980MB Free",
+                       locked =
+                           L"(G:) (QN Warden Drive is currently locked. Safe to eject.), "
+                           L"Korvane Warden, -";
+    // The rows changed (none: they did not), then the chosen row's child id and name.
+    const auto heard = [](std::vector<std::wstring> rows, int chosen = 0, std::wstring name = {}) {
+        std::vector<std::wstring> events;
+        std::wstring all = L"rows 0: USB disks;";
+        for (const std::wstring& row : rows) all += L" " + row + L";";
+        if (!rows.empty()) events.push_back(all + L" none;");
+        for (const wchar_t* event : {L"focus ", L"selection "})
+            if (chosen != 0)
+                events.push_back(event + std::to_wstring(chosen) + L": " + name + L";");
+        return events;
     };
-    for (const auto& step : steps) {
-        if (step.unplug != 0) machine.Unplug(step.unplug);
+    const auto rebuild = [&] {
+        g_heard.clear();
         host.table.Rebuild(machine, system, host.list, host.m_hWnd);
-        EXPECT_EQ(fake.annotations, step.expected) << "after unplugging " << step.unplug;
-    }
+        return g_heard;
+    };
+    EXPECT_EQ(rebuild(), heard({euro, locked, generic, kr7}));
+    EXPECT_EQ(rebuild(), heard({})) << "a retry tick";
+    host.list.SetChoice(2);
+    EXPECT_EQ(g_heard, heard({}, 3, generic));
+    machine.Unplug(3);  // above the choice
+    EXPECT_EQ(rebuild(), heard({euro, generic, kr7}, 2, generic));
+    EXPECT_EQ(rebuild(), heard({}));
+    machine.PlugIn(MakeUsbDisk(5, "QNV KORVANE USB Device"),
+                   {VolumeOf(5, "F:\\", "CITADEL", 500, 980)});
+    EXPECT_EQ(rebuild(), heard({citadel, euro, generic, kr7}, 3, generic));
+    const std::vector<SimDisk> reordered{disks[3], disks[1], disks[0]};
+    machine.Replace({reordered, {stick, cafe}, {}});
+    EXPECT_EQ(rebuild(), heard({kr7, generic, euro}, 2, generic));
+    machine.Replace({reordered, {stick, cafe, VolumeOf(2, "F:\\", "NEW")}, {}});
+    EXPECT_EQ(rebuild(), heard({kr7, formatted, euro}, 2, formatted)) << "the choice renamed";
+    machine.Replace({});
+    EXPECT_EQ(rebuild(), heard({L"No removal disks found."}));
+    host.list.RemoveAllItems();  // as a device change does before its rebuild
+    EXPECT_EQ(rebuild(), heard({}));
+    ::UnhookWinEvent(hook);
     host.DestroyWindow();
-    EXPECT_TRUE(fake.annotations.empty());
+    EXPECT_EQ(fake.registered.get(), nullptr);
+    EXPECT_EQ(fake.OthersReferences(), 0u);
+    EXPECT_EQ(fake.Ask(*fake.seen.get(), 1), std::nullopt);
+    EXPECT_EQ(fake.result, CO_E_OBJNOTCONNECTED);
+    FakeAccessibility wine;
+    wine.refuse = true;
+    const DriveListHost refused(&wine);
+    EXPECT_EQ(wine.OthersReferences(), 0u);
 }
 
 // One row drawn into the top of a bitmap, under it the picture it should

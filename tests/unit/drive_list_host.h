@@ -13,7 +13,11 @@
 
 class DriveListHost : public CDialog {
 public:
-    DriveListHost() : CDialog(IDD_KORVANE_SAFE_EJECT_DIALOG) {
+    // The list reaches `accessibility` (the real system when none) from the
+    // moment it takes its window over.
+    explicit DriveListHost(AccessibilityApi* accessibility = nullptr)
+        : CDialog(IDD_KORVANE_SAFE_EJECT_DIALOG) {
+        if (accessibility != nullptr) list.UseAccessibilityApi(*accessibility);
         Create(IDD_KORVANE_SAFE_EJECT_DIALOG, nullptr);
     }
 

@@ -8,20 +8,34 @@ HRESULT RealAccessibilityApi::Connect() {
                               IID_IAccPropServices, m_services.out());
 }
 
-HRESULT RealAccessibilityApi::SetHwndPropStr(HWND window, DWORD objectId, DWORD childId,
-                                             MSAAPROPID property, LPCWSTR text) {
+template <class Call>
+HRESULT RealAccessibilityApi::WithServices(Call call) {
     const HRESULT connected = Connect();
-    return FAILED(connected)
-               ? connected
-               : m_services->SetHwndPropStr(window, objectId, childId, property, text);
+    return FAILED(connected) ? connected : call(*m_services.get());
+}
+
+HRESULT RealAccessibilityApi::SetHwndPropServer(HWND window, DWORD objectId, DWORD childId,
+                                                const MSAAPROPID* properties, int count,
+                                                IAccPropServer* server, AnnoScope scope) {
+    return WithServices([&](IAccPropServices& services) {
+        return services.SetHwndPropServer(window, objectId, childId, properties, count, server,
+                                          scope);
+    });
 }
 
 HRESULT RealAccessibilityApi::ClearHwndProps(HWND window, DWORD objectId, DWORD childId,
                                              const MSAAPROPID* properties, int count) {
-    const HRESULT connected = Connect();
-    return FAILED(connected)
-               ? connected
-               : m_services->ClearHwndProps(window, objectId, childId, properties, count);
+    return WithServices([&](IAccPropServices& services) {
+        return services.ClearHwndProps(window, objectId, childId, properties, count);
+    });
+}
+
+HRESULT RealAccessibilityApi::DecomposeHwndIdentityString(const BYTE* identity, DWORD length,
+                                                          HWND* window, DWORD* objectId,
+                                                          DWORD* childId) {
+    return WithServices([&](IAccPropServices& services) {
+        return services.DecomposeHwndIdentityString(identity, length, window, objectId, childId);
+    });
 }
 
 BOOL RealAccessibilityApi::SystemParametersInfoA(UINT action, UINT param, void* value,

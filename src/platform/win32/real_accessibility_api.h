@@ -6,15 +6,20 @@
 
 class RealAccessibilityApi final : public AccessibilityApi {
 public:
-    HRESULT SetHwndPropStr(HWND window, DWORD objectId, DWORD childId, MSAAPROPID property,
-                           LPCWSTR text) override;
+    HRESULT SetHwndPropServer(HWND window, DWORD objectId, DWORD childId,
+                              const MSAAPROPID* properties, int count, IAccPropServer* server,
+                              AnnoScope scope) override;
     HRESULT ClearHwndProps(HWND window, DWORD objectId, DWORD childId, const MSAAPROPID* properties,
                            int count) override;
+    HRESULT DecomposeHwndIdentityString(const BYTE* identity, DWORD length, HWND* window,
+                                        DWORD* objectId, DWORD* childId) override;
     BOOL SystemParametersInfoA(UINT action, UINT param, void* value, UINT winIni) override;
     DWORD GetSysColor(int index) override;
 
 private:
     HRESULT Connect();
+    template <class Call>
+    HRESULT WithServices(Call call);
 
     ComPtr<IAccPropServices> m_services;
 };
