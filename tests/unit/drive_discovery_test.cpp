@@ -88,11 +88,9 @@ TEST_F(DriveDiscovery, UnreadableLabelRunsTheRetryTimerUntilItReads) {
 // concerned is skipped, listed without its volume, or listed with a
 // substitute text; the others stay.
 TEST_F(DriveDiscovery, OddAndFailingMachines) {
-    SimDisk internal = Usb(0, "WDC WD10EZEX-00BN5A0"), lowercase = Usb(1, "Odd"),
-            noInterface = Usb(2, "Broken"), unopenable = Usb(2, "Unopenable"),
-            brokenNode = Usb(3, "Broken node"), unnamed = Usb(1, ""),
-            unnumbered = Usb(0, "Unnumbered"), gone = Usb(5, "Gone");
-    internal.enumerator = "SCSI";
+    SimDisk lowercase = Usb(1, "Odd"), noInterface = Usb(2, "Broken"),
+            unopenable = Usb(2, "Unopenable"), brokenNode = Usb(3, "Broken node"),
+            unnamed = Usb(1, ""), unnumbered = Usb(0, "Unnumbered"), gone = Usb(5, "Gone");
     lowercase.enumerator = "usbstor";  // differs from USBSTOR in case only: not USB
     noInterface.hasInterface = false;
     unopenable.openable = false;
@@ -116,7 +114,7 @@ TEST_F(DriveDiscovery, OddAndFailingMachines) {
         int call = 0;
     };
     for (const Case& c : std::initializer_list<Case>{
-             {{internal, lowercase, Usb(2, "B"), Usb(3, "C")},
+             {{lowercase, Usb(2, "B"), Usb(3, "C")},
               {Volume(0, "C:\\", "SYS"), Volume(2, "F:\\", "FIRST"),
                Volume(2, "G:\\", "2ND", 3, 4)},
               {"(F:) FIRST\nB  [1MB/2MB Free]", Bare("C")}},
