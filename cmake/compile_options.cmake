@@ -7,8 +7,10 @@ target_compile_definitions(korvane_options INTERFACE
 target_include_directories(korvane_options INTERFACE ${PROJECT_SOURCE_DIR}/src)
 # -static: with only -static-libgcc/-static-libstdc++ the programs still import
 # libwinpthread-1.dll and fail to start on a machine without it.
+# --tsaware: otherwise a Remote Desktop session treats the program as a legacy
+# one and gives it a Windows folder and registry keys of the user's own.
 target_link_options(korvane_options INTERFACE
-  -static -fstack-protector-strong -Wl,--dynamicbase -Wl,--nxcompat)
+  -static -fstack-protector-strong -Wl,--dynamicbase -Wl,--nxcompat -Wl,--tsaware)
 # The stack protector's checks live in libssp, linked statically like the rest.
 target_link_libraries(korvane_options INTERFACE ssp)
 if(CMAKE_SYSTEM_PROCESSOR STREQUAL "x86_64")

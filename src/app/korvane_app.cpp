@@ -2,6 +2,7 @@
 
 #include "app/command_line.h"
 #include "app/main_dialog.h"
+#include "platform/common_controls.h"
 #include "res/resource.h"
 
 CKorvane_Safe_EjectApp::CKorvane_Safe_EjectApp(DeviceApi& devices, SystemApi& system)
@@ -9,7 +10,7 @@ CKorvane_Safe_EjectApp::CKorvane_Safe_EjectApp(DeviceApi& devices, SystemApi& sy
 
 BOOL CKorvane_Safe_EjectApp::InitInstance() {
     INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_WIN95_CLASSES};
-    ::InitCommonControlsEx(&controls);
+    common_controls::InitCommonControlsEx(&controls);
     CWinApp::InitInstance();
 
     CKorvane_Safe_EjectDlg dialog(m_devices, m_system);

@@ -43,7 +43,10 @@ BOOL CKorvane_Safe_EjectDlg::OnInitDialog() {
     // had when it was minimised as the one it is restored to, and a move while
     // minimised would leave the template's centred place there.
     PlaceNearLowerRight();
-    if (HasMinimizedSwitch(m_system.GetCommandLineA())) MinimizeToTray();
+    // Run elevated, the window would not hear a restarted Explorer's
+    // TaskbarCreated: User Interface Privilege Isolation drops it.
+    m_system.ChangeWindowMessageFilterEx(m_hWnd, WM_TASKBARCREATED, MSGFLT_ALLOW, nullptr);
+    if (HasMinimizedSwitch(m_system.GetCommandLineA())) MinimizeToTrayAtStart();
     return TRUE;  // the focus goes to the first tab stop, the drive list
 }
 

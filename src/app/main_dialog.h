@@ -17,6 +17,8 @@ class HelpDialog;
 // The tray icon's callback message.
 inline constexpr UINT WM_TRAYNOTIFY = WM_USER + 1;
 inline constexpr UINT kTrayIconId = 1;
+// Retries adding the icon after a hidden start; timer 1 is the label-retry timer.
+inline constexpr UINT_PTR kTrayRetryTimerId = 2;
 // What the shell broadcasts when the taskbar starts (again, after Explorer
 // restarted): the icons that were in its tray are gone.
 extern const UINT WM_TASKBARCREATED;
@@ -28,7 +30,8 @@ public:
 
     int RefreshDriveList();
     void EjectSelectedDrive();
-    void MinimizeToTray();
+    void MinimizeToTray();         // the command: a failed add is reported at once
+    void MinimizeToTrayAtStart();  // "/min": a failed add is retried for a minute first
     void ShowTrayMenu(int x, int y);
     void ToggleAutostart();
     void ShowAboutBox();
@@ -67,12 +70,17 @@ private:
     void AddAboutItemToSystemMenu();
     void PlaceNearLowerRight();
     void ShowMessage(const char* text);
-    void EndProcess();
-    void DeleteTrayIcon();  // ends the dialog, then the process, with exit code 0
+    void EndProcess();  // ends the dialog, then the process, with exit code 0
+    void DeleteTrayIcon();
+    bool EnterTray();
+    bool AddTrayIcon();
+    void OnTrayRetryTimer();
+    void StopTrayRetry();
 
     DeviceApi& m_devices;
     SystemApi& m_system;
     std::string m_appName;
     bool m_trayIconShown = false;   // added, and not deleted since
     bool m_trayIconWanted = false;  // in the tray, or left there by Restore
+    int m_trayAddTriesLeft = 0;     // while the retry timer runs
 };

@@ -110,8 +110,10 @@ void CKorvane_Safe_EjectDlg::OnDeviceChange(UINT event) {
     }
 }
 
-void CKorvane_Safe_EjectDlg::OnTimer(UINT_PTR) {
-    RefreshDriveList();
+// Only the label-retry timer rebuilds the list.
+void CKorvane_Safe_EjectDlg::OnTimer(UINT_PTR timerId) {
+    if (timerId == DriveTable::kRetryTimerId) RefreshDriveList();
+    if (timerId == kTrayRetryTimerId) OnTrayRetryTimer();
     Default();
 }
 

@@ -8,11 +8,10 @@
 #include "drives/entry_text.h"
 #include "platform/device_resources.h"
 
-#if defined(_WIN32) && !defined(_WIN64)
-// The fixed part of the detail record that cbSize must name in the 32-bit
-// program: a DWORD and one character, packed.
-static_assert(sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_A) == 5);
-#endif
+// The fixed part of the detail record that cbSize must name: a DWORD and one
+// character, packed to 5 bytes in a 32-bit program and aligned to 8 in a
+// 64-bit one. SetupAPI refuses any other size.
+static_assert(sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_A) == (sizeof(void*) == 4 ? 5 : 8));
 
 namespace {
 

@@ -2,21 +2,38 @@
 
 #include <cstring>
 #include <optional>
+#include <string>
 
 #include "platform/system_resources.h"
 
-#if defined(_WIN32) && !defined(_WIN64)
-// The 32-bit record the program has always passed; the 64-bit one is larger.
-static_assert(sizeof(PROCESSENTRY32) == 296);
-#endif
+// The ANSI record toolhelp knows by its size: 296 bytes in a 32-bit program,
+// 304 in a 64-bit one.
+static_assert(sizeof(PROCESSENTRY32) == (sizeof(void*) == 4 ? 296 : 304));
 
 namespace {
 
-void EndProcess(SystemApi& system, DWORD processId) {
-    // Results are not examined: a process that cannot be opened or ended is
-    // left running and the scan goes on.
-    ScopedSystemHandle process(system, system.OpenProcess(PROCESS_TERMINATE, FALSE, processId));
-    if (process.valid()) system.TerminateProcess(process.get(), 0);
+// The longest path Windows hands out, in characters with the terminating zero.
+constexpr DWORD kLongestPath = 32768;
+
+// The file part of the process's image path, or nothing when it cannot be read.
+std::optional<std::string> ImageFileName(SystemApi& system, HANDLE process) {
+    std::string path(kLongestPath, '\0');
+    DWORD length = kLongestPath;
+    if (!system.QueryFullProcessImageNameA(process, 0, path.data(), &length)) return std::nullopt;
+    path.resize(length);
+    return path.substr(path.find_last_of('\\') + 1);
+}
+
+// Between the snapshot and the open the process may have ended and Windows may
+// have given its id to another program, so the id is ended only while it still
+// runs a file of the name sought. A process that cannot be opened, named or
+// ended is left running, and the scan goes on.
+void EndProcess(SystemApi& system, DWORD processId, const char* exeName) {
+    ScopedSystemHandle process(
+        system, system.OpenProcess(PROCESS_TERMINATE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE,
+                                   processId));
+    if (!process.valid() || ImageFileName(system, process.get()) != exeName) return;
+    system.TerminateProcess(process.get(), 0);
 }
 
 // One pass over a process snapshot; answers whether the scan ran to the end.
@@ -24,7 +41,7 @@ bool EndProcessesNamed(SystemApi& system, const char* exeName, std::optional<DWO
     return ForEachProcess(system, [&](const PROCESSENTRY32& entry) {
         // The record holds the bare file name; equal means same length, same bytes.
         if (std::strcmp(entry.szExeFile, exeName) == 0 && entry.th32ProcessID != spare) {
-            EndProcess(system, entry.th32ProcessID);
+            EndProcess(system, entry.th32ProcessID, exeName);
         }
     });
 }

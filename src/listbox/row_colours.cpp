@@ -1,5 +1,9 @@
 #include "listbox/row_colours.h"
 
+// The record's size is how Windows knows it: a UINT, a DWORD and a pointer,
+// 12 bytes in a 32-bit program and 16 in a 64-bit one.
+static_assert(sizeof(HIGHCONTRASTA) == (sizeof(void*) == 4 ? 12 : 16));
+
 namespace {
 
 bool HighContrastOn(AccessibilityApi& system) {

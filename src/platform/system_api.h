@@ -15,6 +15,8 @@ public:
     virtual BOOL Process32First(HANDLE snapshot, PROCESSENTRY32* entry) = 0;
     virtual BOOL Process32Next(HANDLE snapshot, PROCESSENTRY32* entry) = 0;
     virtual HANDLE OpenProcess(DWORD access, BOOL inherit, DWORD processId) = 0;
+    virtual BOOL QueryFullProcessImageNameA(HANDLE process, DWORD flags, LPSTR name,
+                                            PDWORD size) = 0;
     virtual BOOL TerminateProcess(HANDLE process, UINT exitCode) = 0;
     virtual BOOL CloseHandle(HANDLE handle) = 0;
     virtual void Sleep(DWORD milliseconds) = 0;
@@ -43,6 +45,14 @@ public:
     virtual int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) = 0;
     virtual BOOL TrackPopupMenu(HMENU menu, UINT flags, int x, int y, int reserved, HWND owner,
                                 const RECT* exclude) = 0;
+    // Whether a pop-up menu closes on a click elsewhere only while its owner is
+    // the foreground window (Windows), or by itself (Wine, where bringing the
+    // owner forward first closes the new menu at once).
+    virtual bool MenuOwnerMustBeForeground() = 0;
+    virtual BOOL SetForegroundWindow(HWND window) = 0;
+    virtual BOOL PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) = 0;
+    virtual BOOL ChangeWindowMessageFilterEx(HWND window, UINT message, DWORD action,
+                                             PCHANGEFILTERSTRUCT status) = 0;
     virtual BOOL GetCursorPos(POINT* point) = 0;
     virtual UINT_PTR SetTimer(HWND window, UINT_PTR id, UINT elapse, TIMERPROC callback) = 0;
     virtual BOOL KillTimer(HWND window, UINT_PTR id) = 0;

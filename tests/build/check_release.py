@@ -1,15 +1,16 @@
 #!/usr/bin/python3
 """Checks a release as scripts/release.sh leaves it: the two zips, each with
 exactly the stripped program, README.txt and LICENSE.txt; each program
-hardened and self-contained (ASLR and DEP, on i686 the relocations ASLR needs;
-imports from Windows' own DLLs only; one manifest asking for no elevation;
+hardened and self-contained (ASLR, DEP and terminal-server aware, on i686 the
+relocations ASLR needs; imports from Windows' KnownDLLs only, the DLL search
+narrowed by name at run time; one manifest asking for no elevation and naming
+Windows 7 to 11;
 one version resource naming the file, its version and its maker as the
 sources do); the shipped 32-bit program within its size budget; the debug
 symbols beside the zips; and SHA256SUMS naming every file and matching it.
 
     check_release.py DIST
 """
-import fnmatch
 import os
 import re
 import subprocess
@@ -25,13 +26,38 @@ DOWNLOADS = {"win32": "i686", "win64": "x86_64"}
 ENTRIES = ["Korvane_Safe_Eject.exe", "README.txt", "LICENSE.txt"]
 # A bigger download is a regression to look at before it goes out.
 WIN32_BUDGET = 400 * 1024
-# Windows' own DLLs, compared ignoring case. MinGW's runtime DLLs would have to
-# ship beside the program, so the build links them statically.
-SYSTEM_DLLS = ["kernel32.dll", "user32.dll", "gdi32.dll", "advapi32.dll", "shell32.dll",
-               "ole32.dll", "oleaut32.dll", "comctl32.dll", "setupapi.dll", "msvcrt.dll",
-               "api-ms-win-crt-*.dll"]
-FLAGS_BY_ARCH = {"i686": ["DYNAMIC_BASE", "NX_COMPAT"],
-                 "x86_64": ["DYNAMIC_BASE", "NX_COMPAT", "HIGH_ENTROPY_VA"]}
+# The program is started from a Downloads folder, where anyone may have left a
+# DLL. Windows takes a DLL the program imports from the program's folder unless
+# it is one of the KnownDLLs, which it maps from the system folder (for 32-bit
+# programs from SysWOW64, by the same list). So the program imports only DLLs
+# that are KnownDLLs on every Windows it runs on: those below are on both lists.
+# MinGW's runtime is linked statically, COMCTL32 loaded at run time.
+# - Windows 7, the values of HKLM\SYSTEM\CurrentControlSet\Control\Session
+#   Manager\KnownDLLs as it ships (rpcrt4 among them, as lucasg/Dependencies
+#   issue 113 notes): advapi32 clbcatq comdlg32 difxapi gdi32 iertutil imagehlp
+#   imm32 kernel32 lpk msctf msvcrt normaliz nsi ole32 oleaut32 psapi rpcrt4
+#   sechost setupapi shell32 shlwapi urlmon user32 usp10 wininet wldap32 ws2_32.
+# - Windows 10 and 11, the \KnownDlls sections that `Dependencies -knowndll`
+#   lists in lucasg/Dependencies issue 113 (2020) and microsoft/ebpf-for-windows
+#   issue 2861 (2023), as far as both show them: advapi32 bcryptprimitives
+#   clbcatq combase comctl32 comdlg32 coml2 crypt32 difxapi gdi32 gdi32full
+#   gdiplus imagehlp imm32 kernel32 kernelbase msctf msvcp_win msvcrt normaliz
+#   nsi ntdll ole32 oleaut32 psapi rpcrt4 sechost setupapi shcore shell32
+#   shlwapi ucrtbase user32 win32u. The sections hold more than the registry
+#   names: the dependencies mapped with them, COMCTL32 among them.
+KNOWN_DLLS = {name + ".dll" for name in (
+    "advapi32 clbcatq comdlg32 difxapi gdi32 imagehlp imm32 kernel32 msctf msvcrt normaliz nsi "
+    "ole32 oleaut32 psapi rpcrt4 sechost setupapi shell32 shlwapi user32").split()}
+# Resolved by name at run time: Windows 7 has it only with update KB2533623, and
+# an import of it would keep the program from starting without that update.
+DLL_SEARCH_CALL = "SetDefaultDllDirectories"
+FLAGS_BY_ARCH = {"i686": ["DYNAMIC_BASE", "NX_COMPAT", "TERMINAL_SERVER_AWARE"],
+                 "x86_64": ["DYNAMIC_BASE", "NX_COMPAT", "HIGH_ENTROPY_VA",
+                            "TERMINAL_SERVER_AWARE"]}
+# supportedOS: Windows 7, 8, 8.1, and 10 with 11. Without them Windows 8.1 and
+# later run the program in a compatibility mode that reports an older version.
+SUPPORTED_OS = {"{35138b9a-5d96-4fbd-8e2d-a2440225f93a}", "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}",
+                "{1f676c76-80e1-4239-95bb-83d0f6d0da78}", "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"}
 
 
 def expected_version_strings():
@@ -72,11 +98,19 @@ def manifest_problems(pe):
     if [id for id, _ in manifests] != [1]:
         return ["manifest resources %s, not exactly one with id 1" % manifests]
     data = manifests[0][1]
-    levels = [(element.get("level"), element.get("uiAccess")) for element in
-              ElementTree.fromstring(pe.get_data(data.OffsetToData, data.Size)).iter()
+    manifest = ElementTree.fromstring(pe.get_data(data.OffsetToData, data.Size))
+    levels = [(element.get("level"), element.get("uiAccess")) for element in manifest.iter()
               if element.tag.endswith("}requestedExecutionLevel")]
-    return [] if levels == [("asInvoker", "false")] else [
-        "the manifest asks for (level, uiAccess) %s, not asInvoker without UI access" % levels]
+    return ([] if levels == [("asInvoker", "false")] else [
+        "the manifest asks for (level, uiAccess) %s, not asInvoker without UI access" % levels]) + \
+        supported_os_problems(manifest)
+
+
+def supported_os_problems(manifest):
+    ids = sorted(element.get("Id") for element in manifest.iter()
+                 if element.tag.endswith("}supportedOS"))
+    return [] if ids == sorted(SUPPORTED_OS) else [
+        "the manifest's supportedOS ids are %s, not %s" % (ids, sorted(SUPPORTED_OS))]
 
 
 def hardening_problems(pe, arch):
@@ -88,10 +122,22 @@ def hardening_problems(pe, arch):
     if arch == "i686" and (pe.FILE_HEADER.IMAGE_FILE_RELOCS_STRIPPED or
                            not pe.OPTIONAL_HEADER.DATA_DIRECTORY[5].Size):
         problems.append("relocations stripped or no base relocation directory")
-    dlls = [entry.dll.decode() for entry in getattr(pe, "DIRECTORY_ENTRY_IMPORT", [])]
-    return problems + ["no imported DLL at all"] * (not dlls) + [
-        "imports %s, which is not one of Windows' own DLLs" % dll for dll in dlls
-        if not any(fnmatch.fnmatch(dll.lower(), known) for known in SYSTEM_DLLS)]
+    return problems + import_problems(pe)
+
+
+def import_problems(pe):
+    imports = getattr(pe, "DIRECTORY_ENTRY_IMPORT", [])
+    dlls = [entry.dll.decode() for entry in imports]
+    imported_calls = [call.name for entry in imports for call in entry.imports]
+    return ["no imported DLL at all"] * (not dlls) + [
+        "imports %s, which is not one of the KnownDLLs of Windows 7 to 11" % dll for dll in dlls
+        if dll.lower() not in KNOWN_DLLS] + [
+        problem for problem, fault in (
+            ("imports %s, which Windows 7 may lack" % DLL_SEARCH_CALL,
+             DLL_SEARCH_CALL.encode() in imported_calls),
+            ("does not name %s, to resolve it at run time" % DLL_SEARCH_CALL,
+             pe.__data__.find(DLL_SEARCH_CALL.encode() + b"\0") < 0),
+        ) if fault]
 
 
 def sections(arch, path):

@@ -158,17 +158,27 @@ TEST_F(EjectTest, ChoiceFollowsItsDriveThroughRebuilds) {
 }
 
 // Start-up ends the other copies of the program, never its own process, by
-// exact name and without the companion's pause; a scan that cannot walk the
-// process list ends nothing and does not pause either.
+// exact name, and only while the id still runs a file of that name: between
+// the snapshot and the open an id can go to another program. One whose name
+// cannot be read is left running. No pause, no handle left open; a scan that
+// cannot walk the process list ends nothing and does not pause either.
 TEST(ProcessScan, OtherInstancesEndButNotThisOne) {
     RecordingSystemApi system;
-    for (const char* name : {"Korvane_Safe_Eject.exe", "korvane_safe_eject.exe",
-                             "Korvane_Safe_Eject.exe", "Korvane_Safe_Eject_sim.exe"})
-        system.processes.push_back({DWORD(7 + system.processes.size()), name});
+    const std::string name = "Korvane_Safe_Eject.exe";
+    system.processes = {{7, name},
+                        {8, "korvane_safe_eject.exe"},
+                        {9, name},
+                        {10, "Korvane_Safe_Eject_sim.exe"},
+                        {11, name},
+                        {12, name},
+                        {13, name, "D:\\Korvane_Safe_Eject.exe"}};
+    system.afterSnapshot = [&] { system.processes[4] = {11, "svchost.exe", "C:\\" + name}; };
+    system.failing["QueryFullProcessImageNameA(12,"] = ERROR_ACCESS_DENIED;
     TerminateOtherInstances(system, 9);
     system.failing["Process32First"] = ERROR_BAD_LENGTH;
-    TerminateProcessesByName(system, "Korvane_Safe_Eject.exe");
-    EXPECT_EQ(system.terminated, std::vector<DWORD>{7});
+    TerminateProcessesByName(system, name.c_str());
+    EXPECT_EQ(system.terminated, (std::vector<DWORD>{7, 13}));
+    EXPECT_EQ(system.CountCalls("OpenProcess(4097,0,"), 4u);  // terminate, query limited
     EXPECT_EQ(system.CountCalls("Sleep"), 0u);
     EXPECT_EQ(system.openHandles, 0);
 }

@@ -30,6 +30,20 @@ BOOL RecordingSystemApi::TerminateProcess(HANDLE process, UINT exitCode) {
     return TRUE;
 }
 
+// The image path of whatever process runs under that id now.
+BOOL RecordingSystemApi::QueryFullProcessImageNameA(HANDLE process, DWORD flags, LPSTR name,
+                                                    PDWORD size) {
+    const DWORD id = m_processOfHandle.count(process) ? m_processOfHandle[process] : 0;
+    auto running = std::find_if(processes.begin(), processes.end(),
+                                [&](const Process& p) { return p.id == id; });
+    const std::string path =
+        running == processes.end() ? "" : running->folder + "\\" + running->exeName;
+    if (Fails(Log("QueryFullProcessImageNameA", id, flags)) || path.empty() || path.size() >= *size)
+        return FALSE;
+    *size = static_cast<DWORD>(std::snprintf(name, *size, "%s", path.c_str()));
+    return TRUE;
+}
+
 std::string RecordingSystemApi::Hex(uintptr_t value) {
     char text[32];
     std::snprintf(text, sizeof(text), "0x%llx", static_cast<unsigned long long>(value));

@@ -4,9 +4,11 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <map>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/system_api.h"
@@ -21,10 +23,12 @@ public:
     struct Process {
         DWORD id;
         std::string exeName;
+        std::string folder = "C:\\Apps";  // of its image file
     };
 
     // What the fake answers; tests set these before the code under test runs.
     std::vector<Process> processes;
+    std::function<void()> afterSnapshot;  // the list changing once, after the next snapshot
     // A call whose recorded text starts with a key fails, leaving its error.
     std::map<std::string, DWORD> failing;
     DWORD currentProcessId = 100;
@@ -35,6 +39,7 @@ public:
     // A delete reports success while the file stays, as a read-only folder can.
     bool deleteKeepsFile = false;
     bool notifyIconFails = false;
+    bool menuOwnerMustBeForeground = true;  // as on Windows; false as under Wine
     POINT cursor{0, 0};
 
     // What happened.
@@ -46,6 +51,8 @@ public:
     std::vector<NOTIFYICONDATAA> notifyIconRecords;
 
     size_t CountCalls(const std::string& prefix) const;
+    static std::string Hex(uintptr_t value);
+    static std::string Hex(HWND window) { return Hex(reinterpret_cast<uintptr_t>(window)); }
     // Whether a process of this name runs, as the process list would say.
     bool IsRunning(const std::string& exeName) const;
     // Files, their searches and COM go to the real system instead of the
@@ -54,7 +61,9 @@ public:
 
     HANDLE CreateToolhelp32Snapshot(DWORD flags, DWORD processId) override {
         if (Fails(Log("CreateToolhelp32Snapshot", flags, processId))) return INVALID_HANDLE_VALUE;
-        return m_snapshot = processes, NewHandle();
+        m_snapshot = processes;
+        if (auto change = std::exchange(afterSnapshot, nullptr)) change();
+        return NewHandle();
     }
     BOOL Process32First(HANDLE, PROCESSENTRY32* entry) override {
         m_nextProcess = 0;
@@ -69,6 +78,7 @@ public:
         if ((access & PROCESS_TERMINATE) != 0) m_processOfHandle[handle] = processId;
         return handle;
     }
+    BOOL QueryFullProcessImageNameA(HANDLE process, DWORD flags, LPSTR name, PDWORD size) override;
     BOOL TerminateProcess(HANDLE process, UINT exitCode) override;
     BOOL CloseHandle(HANDLE handle) override {
         Log("CloseHandle");
@@ -144,6 +154,17 @@ public:
         Log("TrackPopupMenu", Hex(flags), x, y, reserved, exclude == nullptr ? "null" : "rect");
         return TRUE;
     }
+    bool MenuOwnerMustBeForeground() override { return menuOwnerMustBeForeground; }
+    BOOL SetForegroundWindow(HWND window) override {
+        return Log("SetForegroundWindow", Hex(window)), TRUE;
+    }
+    BOOL PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override {
+        return Log("PostMessageA", Hex(window), message, wParam, lParam), TRUE;
+    }
+    BOOL ChangeWindowMessageFilterEx(HWND window, UINT message, DWORD action,
+                                     PCHANGEFILTERSTRUCT) override {
+        return Log("ChangeWindowMessageFilterEx", Hex(window), message, action), TRUE;
+    }
     BOOL GetCursorPos(POINT* point) override { return *point = cursor, TRUE; }
     UINT_PTR SetTimer(HWND, UINT_PTR id, UINT elapse, TIMERPROC callback) override {
         Log("SetTimer", id, elapse, callback == nullptr ? "null" : "proc");
@@ -158,7 +179,6 @@ private:
     static std::string Arg(T value) {
         return std::to_string(value);
     }
-    static std::string Hex(uintptr_t value);
     // Records "name(argument,...)", or the bare name for no arguments.
     template <typename... T>
     std::string Log(const char* name, const T&... arguments) {

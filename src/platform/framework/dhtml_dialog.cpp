@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cwchar>
 
+#include "platform/common_controls.h"
 #include "platform/framework/browser_control.h"
 #include "platform/framework/element_events.h"
 #include "platform/framework/keyboard_route.h"
@@ -30,7 +31,8 @@ CDHtmlDialog::CDHtmlDialog(UINT templateId, UINT htmlResourceId, CWnd* parent)
 // A window still open when its object goes is destroyed by CDialog with none
 // of this object's handling, so the hook that would reach it goes first.
 CDHtmlDialog::~CDHtmlDialog() {
-    if (m_hWnd != nullptr) ::RemoveWindowSubclass(m_hWnd, &LifetimeProc, kLifetimeSubclassId);
+    if (m_hWnd != nullptr)
+        common_controls::RemoveWindowSubclass(m_hWnd, &LifetimeProc, kLifetimeSubclassId);
     ReleaseBrowser();
 }
 
@@ -75,8 +77,9 @@ BOOL CDHtmlDialog::OnInitDialog() {
     m_browser =
         BrowserControl::Create(m_hWnd, client, m_dwHostFlags, [this] { ConnectPageEvents(); });
     // Without the hook a modeless end could not destroy the window.
-    if (m_browser == nullptr || !::SetWindowSubclass(m_hWnd, &LifetimeProc, kLifetimeSubclassId,
-                                                     reinterpret_cast<DWORD_PTR>(this))) {
+    if (m_browser == nullptr ||
+        !common_controls::SetWindowSubclass(m_hWnd, &LifetimeProc, kLifetimeSubclassId,
+                                            reinterpret_cast<DWORD_PTR>(this))) {
         ::DestroyWindow(m_hWnd);
         return FALSE;
     }
@@ -124,9 +127,10 @@ LRESULT CALLBACK CDHtmlDialog::LifetimeProc(HWND window, UINT message, WPARAM wP
         ::DestroyWindow(window);
         return 0;
     }
-    if (message != WM_NCDESTROY) return ::DefSubclassProc(window, message, wParam, lParam);
-    ::RemoveWindowSubclass(window, &LifetimeProc, kLifetimeSubclassId);
-    const LRESULT result = ::DefSubclassProc(window, message, wParam, lParam);
+    if (message != WM_NCDESTROY)
+        return common_controls::DefSubclassProc(window, message, wParam, lParam);
+    common_controls::RemoveWindowSubclass(window, &LifetimeProc, kLifetimeSubclassId);
+    const LRESULT result = common_controls::DefSubclassProc(window, message, wParam, lParam);
     auto* self = reinterpret_cast<CDHtmlDialog*>(dialog);
     GuardedCall(
         [self]() -> LRESULT {

@@ -16,6 +16,11 @@ HANDLE RealSystemApi::OpenProcess(DWORD access, BOOL inherit, DWORD processId) {
     return ::OpenProcess(access, inherit, processId);
 }
 
+BOOL RealSystemApi::QueryFullProcessImageNameA(HANDLE process, DWORD flags, LPSTR name,
+                                               PDWORD size) {
+    return ::QueryFullProcessImageNameA(process, flags, name, size);
+}
+
 BOOL RealSystemApi::TerminateProcess(HANDLE process, UINT exitCode) {
     return ::TerminateProcess(process, exitCode);
 }
@@ -93,6 +98,28 @@ int RealSystemApi::MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT typ
 BOOL RealSystemApi::TrackPopupMenu(HMENU menu, UINT flags, int x, int y, int reserved, HWND owner,
                                    const RECT* exclude) {
     return ::TrackPopupMenu(menu, flags, x, y, reserved, owner, exclude);
+}
+
+// Wine closes a menu on a click elsewhere by itself, and there bringing the
+// owner forward does harm: the X server's news that the tray took the focus
+// with the click arrives after the window has made itself foreground, and
+// closes the new menu at once.
+bool RealSystemApi::MenuOwnerMustBeForeground() {
+    HMODULE ntdll = ::GetModuleHandleA("ntdll.dll");
+    return ntdll == nullptr || ::GetProcAddress(ntdll, "wine_get_version") == nullptr;
+}
+
+BOOL RealSystemApi::SetForegroundWindow(HWND window) {
+    return ::SetForegroundWindow(window);
+}
+
+BOOL RealSystemApi::PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    return ::PostMessageA(window, message, wParam, lParam);
+}
+
+BOOL RealSystemApi::ChangeWindowMessageFilterEx(HWND window, UINT message, DWORD action,
+                                                PCHANGEFILTERSTRUCT status) {
+    return ::ChangeWindowMessageFilterEx(window, message, action, status);
 }
 
 BOOL RealSystemApi::GetCursorPos(POINT* point) {

@@ -9,6 +9,7 @@ public:
     BOOL Process32First(HANDLE snapshot, PROCESSENTRY32* entry) override;
     BOOL Process32Next(HANDLE snapshot, PROCESSENTRY32* entry) override;
     HANDLE OpenProcess(DWORD access, BOOL inherit, DWORD processId) override;
+    BOOL QueryFullProcessImageNameA(HANDLE process, DWORD flags, LPSTR name, PDWORD size) override;
     BOOL TerminateProcess(HANDLE process, UINT exitCode) override;
     BOOL CloseHandle(HANDLE handle) override;
     void Sleep(DWORD milliseconds) override;
@@ -31,6 +32,11 @@ public:
     int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) override;
     BOOL TrackPopupMenu(HMENU menu, UINT flags, int x, int y, int reserved, HWND owner,
                         const RECT* exclude) override;
+    bool MenuOwnerMustBeForeground() override;
+    BOOL SetForegroundWindow(HWND window) override;
+    BOOL PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
+    BOOL ChangeWindowMessageFilterEx(HWND window, UINT message, DWORD action,
+                                     PCHANGEFILTERSTRUCT status) override;
     BOOL GetCursorPos(POINT* point) override;
     UINT_PTR SetTimer(HWND window, UINT_PTR id, UINT elapse, TIMERPROC callback) override;
     BOOL KillTimer(HWND window, UINT_PTR id) override;
