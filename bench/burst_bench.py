@@ -22,7 +22,7 @@ MESSAGES = 50
 SENDER = os.path.join(BENCH_PROGRAMS, "burst_sender.exe")
 # (label, machine description or None for the embedded default, rows the list must show)
 MACHINE_RUNS = [
-    ("default machine: 4 USB disks + system disk, 5 volumes", None, 4),
+    ("default machine: 4 USBSTOR disks, a UAS SSD + 2 internal disks, 7 volumes", None, 5),
     ("thirteen-disks.json: 13 USB disks + system disk, 45 volumes",
      os.path.join(MACHINES, "thirteen-disks.json"), 13),
 ]

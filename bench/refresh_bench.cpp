@@ -1,7 +1,8 @@
 // How a drive-list refresh (DriveTable::Rebuild, what RefreshDriveList runs)
 // scales with the disks and volumes attached: time per refresh and the number
 // of DeviceApi calls, on simulated machines of 1 to 26 USB disks and 1 to 64
-// volumes. Prints Markdown; a timing is reported, never judged.
+// volumes, and on the machines of bench/machines/ (compiled in). Prints
+// Markdown; a timing is reported, never judged.
 //
 //   refresh_bench.exe [seconds per cell, default 0.2]
 //
@@ -20,6 +21,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_machines.h"
 #include "drive_list_host.h"
 #include "drives/drive_enumeration.h"
 #include "platform/sim/simulated_machine.h"
@@ -122,9 +124,28 @@ Built BuildMachine(int disks, int volumes, Order order) {
     return built;
 }
 
+// The machines of bench/machines/, and the start of each entry a refresh
+// must list on them, in device order.
+struct FileMachine {
+    const char* file;
+    std::string_view json;
+    std::vector<std::string> entryStarts;
+};
+
+std::vector<FileMachine> FileMachines() {
+    const std::vector<std::string> sticks{"(E:) STICK01\n", "(F:) STICK02\n", "(G:) STICK03\n",
+                                          "(H:) STICK04\n"};
+    const std::vector<std::string> mixed{"(E:) STICK01\n", "(F:) SSD01\n", "(G:) STICK02\n",
+                                         "(H:) SSD02\n"};
+    return {{"usbstor_only.json", kMachine_usbstor_only, sticks},
+            {"mixed.json", kMachine_mixed, mixed}};
+}
+
 struct Figures {
     int disks = 0;
     int volumes = 0;
+    std::string machine;  // a file of bench/machines/, or empty
+    std::size_t listed = 0;
     double medianUs = 0;
     double p90Us = 0;
     std::size_t repetitions = 0;
@@ -132,6 +153,7 @@ struct Figures {
     double scanMedianUs = 0;
     std::size_t calls = 0;
     std::size_t getLastErrorCalls = 0;
+    std::size_t configManagerCalls = 0;
     std::string leaks;
 };
 
@@ -182,9 +204,7 @@ struct BenchFailure {
     std::string what;
 };
 
-void CheckListing(const DriveTable& table, const Expected& expected, int disks, int volumes) {
-    const std::string cell =
-        std::to_string(disks) + " disks, " + std::to_string(volumes) + " volumes: ";
+void CheckListing(const DriveTable& table, const Expected& expected, const std::string& cell) {
     if (table.m_driveTexts.size() != expected.entryStarts.size()) {
         throw BenchFailure{cell + std::to_string(table.m_driveTexts.size()) + " entries listed"};
     }
@@ -196,10 +216,19 @@ void CheckListing(const DriveTable& table, const Expected& expected, int disks, 
     }
 }
 
-Figures Measure(DriveListHost& host, RecordingSystemApi& system, int disks, int volumes,
-                Order order, double secondsPerCell) {
-    Built built = BuildMachine(disks, volumes, order);
+std::size_t CountConfigManagerCalls(const SimulatedMachine& machine) {
+    return static_cast<std::size_t>(std::count_if(
+        machine.Journal().begin(), machine.Journal().end(),
+        [](const JournalEntry& entry) { return entry.function.rfind("CM_", 0) == 0; }));
+}
+
+// `cell` names the machine in a failure.
+Figures Measure(DriveListHost& host, RecordingSystemApi& system, Built built,
+                const std::string& cell, double secondsPerCell) {
     const Expected expected = built.expected;
+    Figures figures;
+    figures.disks = static_cast<int>(built.description.disks.size());
+    figures.volumes = static_cast<int>(built.description.volumes.size());
     SimulatedMachine machine(std::move(built.description));
     const auto refresh = [&] {
         if (host.table.Rebuild(machine, system, host.list, host.m_hWnd) != 0) {
@@ -207,16 +236,14 @@ Figures Measure(DriveListHost& host, RecordingSystemApi& system, int disks, int 
         }
     };
 
-    Figures figures;
-    figures.disks = disks;
-    figures.volumes = volumes;
-
     // The warm-up refresh also gives the call count every timed one must repeat.
     machine.ClearJournal();
     refresh();
-    CheckListing(host.table, expected, disks, volumes);
+    CheckListing(host.table, expected, cell);
     figures.calls = machine.CallNames().size();
     figures.getLastErrorCalls = machine.CountCalls("GetLastError");
+    figures.configManagerCalls = CountConfigManagerCalls(machine);
+    figures.listed = expected.entryStarts.size();
 
     const auto checkCalls = [&] {
         if (machine.Journal().size() != figures.calls) {
@@ -237,7 +264,7 @@ Figures Measure(DriveListHost& host, RecordingSystemApi& system, int disks, int 
             },
             refresh);
         checkCalls();
-        CheckListing(host.table, expected, disks, volumes);
+        CheckListing(host.table, expected, cell);
         return timed;
     };
     const std::vector<double> samples = timeRefreshes();
@@ -279,6 +306,19 @@ void PrintTable(const std::vector<Figures>& rows) {
                     f.disks, f.volumes, f.medianUs, f.p90Us, f.repetitions, f.hiddenMedianUs,
                     f.scanMedianUs, f.calls, f.getLastErrorCalls,
                     static_cast<double>(f.calls) / (f.disks * f.volumes),
+                    f.leaks.empty() ? "none" : "LEAKS");
+    }
+}
+
+void PrintFileTable(const std::vector<Figures>& rows) {
+    std::printf(
+        "| Machine | Disks | Listed | Volumes | Median us | p90 us | Runs | Hidden window, median "
+        "us | Search only, median us | OS calls / refresh | of which CM_ | Leaks |\n");
+    std::printf("|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---|\n");
+    for (const Figures& f : rows) {
+        std::printf("| %s | %d | %zu | %d | %.1f | %.1f | %zu | %.1f | %.1f | %zu | %zu | %s |\n",
+                    f.machine.c_str(), f.disks, f.listed, f.volumes, f.medianUs, f.p90Us,
+                    f.repetitions, f.hiddenMedianUs, f.scanMedianUs, f.calls, f.configManagerCalls,
                     f.leaks.empty() ? "none" : "LEAKS");
     }
 }
@@ -341,7 +381,13 @@ int main(int argc, char** argv) {
             std::vector<Figures> rows;
             for (int disks : kDiskCounts) {
                 for (int volumes : kVolumeCounts) {
-                    rows.push_back(Measure(host, system, disks, volumes, order, secondsPerCell));
+                    const std::string cell =
+                        std::to_string(disks) + " disks, " + std::to_string(volumes) + " volumes: ";
+                    rows.push_back(Measure(host, system, BuildMachine(disks, volumes, order), cell,
+                                           secondsPerCell));
+                    // The grid counts the USB disks; the system disk is always there.
+                    rows.back().disks = disks;
+                    rows.back().volumes = volumes;
                     if (!rows.back().leaks.empty()) {
                         leaked = true;
                         std::fprintf(stderr, "%d disks, %d volumes (%s) left open:\n%s\n", disks,
@@ -354,6 +400,27 @@ int main(int argc, char** argv) {
             PrintTable(rows);
             std::printf("\n");
         }
+        std::printf(
+            "## The machines of bench/machines/\n\n"
+            "`usbstor_only.json`: four USBSTOR sticks and nothing else. `mixed.json`: the same "
+            "four listed drives, two of them UAS SSDs (SCSI disks under a USB device), after an "
+            "internal SATA and an internal NVMe disk (SCSI disks under PCI controllers) whose "
+            "volumes the search passes first. *of which CM_*: the configuration-manager calls of "
+            "the refresh, the parent lookups and device ID reads that only SCSI disks cost.\n\n");
+        std::vector<Figures> fileRows;
+        for (const FileMachine& file : FileMachines()) {
+            fileRows.push_back(
+                Measure(host, system, Built{ParseMachineDescription(file.json), {file.entryStarts}},
+                        std::string(file.file) + ": ", secondsPerCell));
+            fileRows.back().machine = std::string("`") + file.file + "`";
+            if (!fileRows.back().leaks.empty()) {
+                leaked = true;
+                std::fprintf(stderr, "%s left open:\n%s\n", file.file,
+                             fileRows.back().leaks.c_str());
+            }
+        }
+        PrintFileTable(fileRows);
+        std::printf("\n");
         std::printf("Leaks after every cell: %s\n", leaked ? "FOUND (see standard error)" : "none");
         std::fflush(stdout);
         if (!system.calls.empty()) {

@@ -2,6 +2,9 @@
 """Start-up of the program against two yardsticks, on both architectures: a
 bare dialog of the main window's size, and the floor (the bare dialog
 importing the program's DLLs and making the calls every start must make).
+The sim program on the machines of bench/machines/ (USBSTOR sticks only, and
+the same drives mixed with UAS SSDs and internal SATA and NVMe disks) is timed
+beside them, as a start with drives to list.
 Time from launching the program under Wine to its main window being visible
 on X, memory after start, and the size of the executables. Prints Markdown.
 
@@ -18,17 +21,21 @@ import time
 # Importing must leave no __pycache__ folders in bench/ and tests/e2e/.
 sys.dont_write_bytecode = True
 
-from bench_support import close_window, e2e, median, percentile  # noqa: E402
+from bench_support import MACHINES, close_window, e2e, median, percentile  # noqa: E402
 
 BUILDS = {"x86_64": e2e.BUILD, "i686": os.path.join(e2e.BUILD, "..", "i686")}
 # Started with the loader of their own width: `wine` would start a 64-bit
 # program as a second process through a 32-bit start.exe.
 LOADERS = {"x86_64": "/usr/lib/wine/wine64", "i686": "wine"}
-# (name, path in a build, caption)
+SIM = os.path.join("src", "Korvane_Safe_Eject_sim.exe")
+# (name, path in a build, caption, machine description or None)
 PROGRAMS = [
-    ("Korvane_Safe_Eject.exe", os.path.join("src", "Korvane_Safe_Eject.exe"), e2e.MAIN_CAPTION),
-    ("floor_dialog.exe", os.path.join("bench", "floor_dialog.exe"), "Korvane Floor Dialog"),
-    ("bare_dialog.exe", os.path.join("bench", "bare_dialog.exe"), "Korvane Bare Dialog"),
+    ("Korvane_Safe_Eject.exe", os.path.join("src", "Korvane_Safe_Eject.exe"), e2e.MAIN_CAPTION,
+     None),
+    ("floor_dialog.exe", os.path.join("bench", "floor_dialog.exe"), "Korvane Floor Dialog", None),
+    ("bare_dialog.exe", os.path.join("bench", "bare_dialog.exe"), "Korvane Bare Dialog", None),
+    ("sim on usbstor_only.json", SIM, e2e.MAIN_CAPTION, "usbstor_only.json"),
+    ("sim on mixed.json", SIM, e2e.MAIN_CAPTION, "mixed.json"),
 ]
 POLL_SLEEP = 0.005
 # The first paint and whatever the program does right after showing its window
@@ -39,9 +46,10 @@ SETTLE = 0.5
 class Started(e2e.Program):
     """A program started by the loader of its own width."""
 
-    def __init__(self, exe, arch):  # noqa: super().__init__ would start it with `wine`
-        self.process = subprocess.Popen([LOADERS[arch], exe], stdout=subprocess.DEVNULL,
-                                        stderr=subprocess.DEVNULL)
+    def __init__(self, exe, arch, machine=None):  # noqa: super().__init__ starts with `wine`
+        environment = dict(os.environ, KORVANE_SIM_MACHINE=machine) if machine else None
+        self.process = subprocess.Popen([LOADERS[arch], exe], env=environment,
+                                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
 
 def cpu_seconds(pid):
@@ -57,12 +65,12 @@ def cpu_seconds(pid):
     return total / 1e9
 
 
-def time_to_window(exe, arch, caption):
+def time_to_window(exe, arch, caption, machine=None):
     """Seconds from the launch to a visible window with the caption, the CPU
     seconds the process used until then, the program and its window;
     xdotool's own run time bounds the resolution."""
     start = time.monotonic()
-    program = Started(exe, arch)
+    program = Started(exe, arch, machine)
     while True:
         windows = e2e.find_windows(caption)
         if windows:
@@ -120,8 +128,10 @@ def imported_dlls(path, arch):
 
 def measure(runs):
     """Start times (ms) and RSS (KiB) of every (arch, program), interleaved."""
-    cases = [(arch, name, os.path.join(BUILDS[arch], path), caption)
-             for arch in BUILDS for name, path, caption in PROGRAMS]
+    machines = {machine: e2e.windows_path(os.path.join(MACHINES, machine))
+                for _, _, _, machine in PROGRAMS if machine}
+    cases = [(arch, name, os.path.join(BUILDS[arch], path), caption, machines.get(machine))
+             for arch in BUILDS for name, path, caption, machine in PROGRAMS]
     times = {case[:2]: [] for case in cases}
     cpu_times = {case[:2]: [] for case in cases}
     rss = {case[:2]: [] for case in cases}
@@ -129,15 +139,15 @@ def measure(runs):
     loads = [load_average()]
     # One untimed start of each first: the files come into the page cache and
     # Wine's per-program first-start work is done.
-    for arch, _, exe, caption in cases:
-        _, _, program, window = time_to_window(exe, arch, caption)
+    for arch, _, exe, caption, machine in cases:
+        _, _, program, window = time_to_window(exe, arch, caption, machine)
         close_window(program, window, caption)
     for round_number in range(runs):
         # Each round starts every case once, beginning one case further on, so
         # that a drift in the machine's load favours none of them.
         shift = round_number % len(cases)
-        for arch, name, exe, caption in cases[shift:] + cases[:shift]:
-            elapsed, cpu, program, window = time_to_window(exe, arch, caption)
+        for arch, name, exe, caption, machine in cases[shift:] + cases[:shift]:
+            elapsed, cpu, program, window = time_to_window(exe, arch, caption, machine)
             times[arch, name].append(elapsed * 1000)
             cpu_times[arch, name].append(cpu * 1000)
             time.sleep(SETTLE)
@@ -159,12 +169,15 @@ def print_times(times, codes, runs, resolution, loads):
           "importing the program's DLLs and making, in its WM_INITDIALOG, the calls every "
           "start of the program must make: one process snapshot walked to its end, one "
           "disk-interface device set queried, the Startup folder looked up, COM initialised. "
-          "`Korvane_Safe_Eject.exe` is the real program (Wine shows it no disks). One untimed "
-          "start of each, then %d rounds that start each of the six once, each round beginning "
+          "`Korvane_Safe_Eject.exe` is the real program (Wine shows it no disks); *sim on ...* is "
+          "`Korvane_Safe_Eject_sim.exe` on a machine of bench/machines/, listing its four "
+          "drives. One untimed start of each, then %d rounds that start each of the %d once, "
+          "each round beginning "
           "one further on; each start is closed with Alt+F4 and its exit awaited before the "
           "next. The machine is shared: load average %.2f at the start, %.2f at the end, "
           "median %.2f over the rounds (2 cores).\n"
-          % (POLL_SLEEP * 1000, resolution, runs, loads[0], loads[-1], median(loads)))
+          % (POLL_SLEEP * 1000, resolution, runs, len(times), loads[0], loads[-1],
+             median(loads)))
     print("Where the time goes, step by step, is traced in startup-steps.md beside this file.\n")
     print("| Architecture | Program | Starts | Median ms | p90 ms | Min ms | Max ms | Exit codes |")
     print("|---|---|---:|---:|---:|---:|---:|---|")
@@ -177,12 +190,21 @@ def print_times(times, codes, runs, resolution, loads):
     print("\n| Architecture | Program / floor (medians) | Floor / bare | Program / bare "
           "| Program − floor, ms | Program / floor (fastest starts) |")
     print("|---|---:|---:|---:|---:|---:|")
-    program, floor, bare = (entry[0] for entry in PROGRAMS)
+    program, floor, bare, usbstor, mixed = (entry[0] for entry in PROGRAMS)
     for arch in BUILDS:
         p, f, b = (median(times[arch, name]) for name in (program, floor, bare))
         print("| %s | **%.2f** | %.2f | %.2f | %+.1f | %.2f |" % (
             arch, p / f, f / b, p / b, p - f,
             min(times[arch, program]) / min(times[arch, floor])))
+    print("\nWith drives to list: the sim program on each machine against the floor, and the "
+          "mixed machine (whose SCSI disks cost a parent lookup and a device ID read each) "
+          "against the USBSTOR one.\n")
+    print("| Architecture | usbstor_only / floor | mixed / floor | mixed / usbstor_only "
+          "| mixed − usbstor_only, ms |")
+    print("|---|---:|---:|---:|---:|")
+    for arch in BUILDS:
+        f, u, m = (median(times[arch, name]) for name in (floor, usbstor, mixed))
+        print("| %s | **%.2f** | **%.2f** | %.2f | %+.1f |" % (arch, u / f, m / f, m / u, m - u))
     print()
 
 
@@ -194,12 +216,13 @@ def print_cpu(cpu_times):
           "wineserver's and the X server's share is not in it.\n")
     print("| Architecture | Program | Median CPU ms | Min CPU ms | Program / floor | Floor / bare |")
     print("|---|---|---:|---:|---:|---:|")
-    program, floor, bare = (entry[0] for entry in PROGRAMS)
+    program, floor, bare, *sims = (entry[0] for entry in PROGRAMS)
     for arch in BUILDS:
-        p, f, b = (median(cpu_times[arch, name]) for name in (program, floor, bare))
-        for name, value in ((program, p), (floor, f), (bare, b)):
-            ratios = ("**%.2f** | |" % (p / f) if name == program
-                      else " | %.2f |" % (f / b) if name == floor else " | |")
+        f, b = (median(cpu_times[arch, name]) for name in (floor, bare))
+        for name in (program, floor, bare, *sims):
+            value = median(cpu_times[arch, name])
+            ratios = (" | %.2f |" % (f / b) if name == floor else " | |" if name == bare
+                      else "**%.2f** | |" % (value / f))
             print("| %s | %s | %.1f | %.1f | %s" % (arch, name, value,
                                                     min(cpu_times[arch, name]), ratios))
     print()
@@ -227,7 +250,9 @@ def print_sizes():
     print("| Executable | Architecture | Bytes | Stripped bytes | Stripped KiB | DLLs imported |")
     print("|---|---|---:|---:|---:|---|")
     for arch, build in BUILDS.items():
-        for name, path, _ in PROGRAMS:
+        for name, path, _, machine in PROGRAMS:
+            if machine:
+                continue  # the sim program is no yardstick of size
             full = os.path.join(build, path)
             size = os.path.getsize(full)
             stripped = stripped_size(full, arch)

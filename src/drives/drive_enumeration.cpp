@@ -187,6 +187,27 @@ DiskVolume FindDiskVolume(DeviceApi& api, DWORD diskNumber) {
     return {};
 }
 
+// A disk that USB's UAS driver serves is enumerated by SCSI, as an internal
+// SATA or NVMe disk is; what tells them apart is the device it hangs from:
+// the USB device itself, not a PCI controller. A parent or ID that cannot be
+// read proves nothing, so such a disk stays unlisted.
+bool HangsFromUsbDevice(DeviceApi& api, DEVINST disk) {
+    DEVINST parent = 0;
+    if (disk == 0 || api.CM_Get_Parent(&parent, disk, 0) != CR_SUCCESS) return false;
+    char id[MAX_DEVICE_ID_LEN];
+    if (api.CM_Get_Device_IDA(parent, id, MAX_DEVICE_ID_LEN, 0) != CR_SUCCESS) return false;
+    // Read no further than the prefix: an ID of the buffer's whole length
+    // comes without its NUL.
+    const char* prefix = drive_enumeration::kUsbDeviceIdPrefix;
+    return _strnicmp(id, prefix, std::strlen(prefix)) == 0;
+}
+
+// USBSTOR disks are told by their enumerator alone, with no further call.
+bool IsUsbDisk(DeviceApi& api, const std::string& enumerator, DEVINST disk) {
+    if (enumerator == drive_enumeration::kUsbEnumerator) return true;
+    return enumerator == drive_enumeration::kScsiEnumerator && HangsFromUsbDevice(api, disk);
+}
+
 int HorizontalExtent(const std::string& friendlyName, const std::string& freeSpace) {
     const size_t wanted = (friendlyName.size() + freeSpace.size() + 14) * 5;
     return wanted > 280 ? static_cast<int>(std::min<size_t>(wanted, INT_MAX)) : 260;
@@ -215,7 +236,7 @@ MemberOutcome ExamineMember(DeviceApi& api, HDEVINFO set, SP_DEVINFO_DATA* membe
     bool opened = false;
     const std::optional<DWORD> diskNumber = ReadDiskNumber(api, detail->devicePath, &opened);
     if (!opened) return MemberOutcome::Skipped;
-    if (enumerator != drive_enumeration::kUsbEnumerator) return MemberOutcome::Skipped;
+    if (!IsUsbDisk(api, enumerator, detail->devInst)) return MemberOutcome::Skipped;
 
     // Without its number no volume can be tied to the disk; it is listed
     // without one rather than matched against disk 0, the system disk.

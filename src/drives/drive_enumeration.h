@@ -27,4 +27,7 @@ namespace drive_enumeration {
 // Product line of a disk whose friendly name cannot be read.
 inline constexpr const char* kUnnamedDisk = "USB Mass Storage Device";
 inline constexpr const char* kUsbEnumerator = "USBSTOR";
+// USB's UAS driver puts its disks on the SCSI enumerator, beside internal ones.
+inline constexpr const char* kScsiEnumerator = "SCSI";
+inline constexpr const char* kUsbDeviceIdPrefix = "USB\\";
 }  // namespace drive_enumeration

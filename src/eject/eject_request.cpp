@@ -13,17 +13,17 @@ bool IsActiveWarden(const std::string& text) {
 }
 
 // The disk's parent is the USB device that carries it. Exactly one request,
-// once, one ancestor level up; any notice of a refusal is the system's own.
-void RequestRemoval(DeviceApi& devices, DEVINST parent) {
+// once, one ancestor level up; the system itself tells the user how it went,
+// save when it refuses the session outright.
+CONFIGRET RequestRemoval(DeviceApi& devices, DEVINST parent) {
     ULONG status = 0;
     ULONG problem = 0;
     // A failed status query leaves status 0 and so selects query-and-remove.
     devices.CM_Get_DevNode_Status(&status, &problem, parent, 0);
     if ((status & DN_REMOVABLE) != 0) {
-        devices.CM_Request_Device_EjectA(parent, nullptr, nullptr, 0, 0);
-    } else {
-        devices.CM_Query_And_Remove_SubTreeA(parent, nullptr, nullptr, 0, CM_REMOVE_UI_OK);
+        return devices.CM_Request_Device_EjectA(parent, nullptr, nullptr, 0, 0);
     }
+    return devices.CM_Query_And_Remove_SubTreeA(parent, nullptr, nullptr, 0, CM_REMOVE_UI_OK);
 }
 
 }  // namespace
@@ -44,6 +44,8 @@ EjectOutcome RequestEject(DeviceApi& devices, SystemApi& system, HWND owner,
     if (devices.CM_Get_Parent(&parent, target.devInst, 0) != CR_SUCCESS) {
         return EjectOutcome::ParentUnknown;
     }
-    RequestRemoval(devices, parent);
+    // A session without the right to eject (remote or non-interactive) is
+    // refused before the PnP manager could tell the user anything.
+    if (RequestRemoval(devices, parent) == CR_ACCESS_DENIED) return EjectOutcome::SessionRefused;
     return EjectOutcome::Requested;
 }

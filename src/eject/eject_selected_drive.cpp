@@ -14,7 +14,8 @@ void CKorvane_Safe_EjectDlg::EjectSelectedDrive() {
     }
     // Copied before the warning box can run a refresh in its message loop.
     const EjectTarget target{m_driveDevInsts[entry], m_driveTexts[entry]};
-    switch (RequestEject(m_devices, m_system, m_hWnd, target)) {
+    const EjectOutcome outcome = RequestEject(m_devices, m_system, m_hWnd, target);
+    switch (outcome) {
         case EjectOutcome::WardenActive:
             return;  // the row stays chosen
         case EjectOutcome::Placeholder:
@@ -22,9 +23,16 @@ void CKorvane_Safe_EjectDlg::EjectSelectedDrive() {
             return;
         case EjectOutcome::ParentUnknown:
         case EjectOutcome::Requested:
+        case EjectOutcome::SessionRefused:
             // The choice is used up, also when the system refused the eject.
             m_driveList.ClearChoice();
             RefreshDriveList();
+            // Windows keeps quiet about a session it refuses: without a word
+            // the user would think nothing happened. The box comes last, so
+            // nothing here touches the list after it closes.
+            if (outcome == EjectOutcome::SessionRefused) {
+                ShowMessage(eject_request::kSessionMayNotEjectText);
+            }
             return;
     }
 }

@@ -62,6 +62,9 @@ public:
 
     // Configuration manager
     virtual CONFIGRET CM_Get_Parent(DEVINST* parent, DEVINST device, ULONG flags) = 0;
+    // The device instance ID ("USB\VID_...\..."); the length is in characters.
+    virtual CONFIGRET CM_Get_Device_IDA(DEVINST device, PSTR buffer, ULONG bufferLength,
+                                        ULONG flags) = 0;
     virtual CONFIGRET CM_Get_DevNode_Status(ULONG* status, ULONG* problem, DEVINST device,
                                             ULONG flags) = 0;
     virtual CONFIGRET CM_Request_Device_EjectA(DEVINST device, PNP_VETO_TYPE* vetoType,

@@ -1,6 +1,8 @@
 // Drive discovery on the simulated machine: which disks are listed, in which
 // rows, with which texts, what happens when the machine fails at each step,
 // and that every handle, search and buffer is given back on every path.
+#include <regex>
+
 #include "drive_list_host.h"
 #include "main_window_fixture.h"
 
@@ -86,11 +88,9 @@ TEST_F(DriveDiscovery, UnreadableLabelRunsTheRetryTimerUntilItReads) {
 // concerned is skipped, listed without its volume, or listed with a
 // substitute text; the others stay.
 TEST_F(DriveDiscovery, OddAndFailingMachines) {
-    SimDisk internal = Usb(0, "WDC WD10EZEX-00BN5A0"), lowercase = Usb(1, "Odd"),
-            noInterface = Usb(2, "Broken"), unopenable = Usb(2, "Unopenable"),
-            brokenNode = Usb(3, "Broken node"), unnamed = Usb(1, ""),
-            unnumbered = Usb(0, "Unnumbered"), gone = Usb(5, "Gone");
-    internal.enumerator = "SCSI";
+    SimDisk lowercase = Usb(1, "Odd"), noInterface = Usb(2, "Broken"),
+            unopenable = Usb(2, "Unopenable"), brokenNode = Usb(3, "Broken node"),
+            unnamed = Usb(1, ""), unnumbered = Usb(0, "Unnumbered"), gone = Usb(5, "Gone");
     lowercase.enumerator = "usbstor";  // differs from USBSTOR in case only: not USB
     noInterface.hasInterface = false;
     unopenable.openable = false;
@@ -114,7 +114,7 @@ TEST_F(DriveDiscovery, OddAndFailingMachines) {
         int call = 0;
     };
     for (const Case& c : std::initializer_list<Case>{
-             {{internal, lowercase, Usb(2, "B"), Usb(3, "C")},
+             {{lowercase, Usb(2, "B"), Usb(3, "C")},
               {Volume(0, "C:\\", "SYS"), Volume(2, "F:\\", "FIRST"),
                Volume(2, "G:\\", "2ND", 3, 4)},
               {"(F:) FIRST\nB  [1MB/2MB Free]", Bare("C")}},
@@ -142,6 +142,69 @@ TEST_F(DriveDiscovery, OddAndFailingMachines) {
         EXPECT_EQ(machine->Leaks(), "");
         EXPECT_EQ(host.RowTexts(), std::vector<std::string>(c.texts.rbegin(), c.texts.rend()));
     }
+}
+
+// USB's UAS driver puts its disks on the SCSI enumerator, beside internal
+// ones: a SCSI disk is listed when its parent's ID, read in a buffer of
+// MAX_DEVICE_ID_LEN characters, names a USB device (the whole buffer without
+// a NUL still does), and not under a PCI controller, nor when its parent or
+// the ID cannot be read. A machine of USBSTOR disks journals its refresh as
+// it always has: no extra call, nothing in another order.
+TEST_F(DriveDiscovery, UasDisksAreListedByTheirUsbParentAndUsbstorOnesAsBefore) {
+    const auto scsi = [](DWORD n, const char* name, std::optional<std::string> parentId) {
+        SimDisk disk = Usb(n, name);
+        disk.enumerator = "SCSI";
+        disk.parentId = std::move(parentId);
+        return disk;
+    };
+    const std::string usb = "USB\\VID_FFFF&PID_0A55\\";
+    SimDisk sata = scsi(0, "SATA", std::nullopt),
+            nvme = scsi(1, "NVMe", "PCI\\VEN_FFFF&DEV_1\\4&0"),
+            uas = scsi(2, "UAS", "usb\\vid_ffff&pid_0a56\\2"),
+            full = scsi(3, "Full", usb + std::string(MAX_DEVICE_ID_LEN - usb.size(), '3')),
+            cut = scsi(4, "Cut", usb + std::string(MAX_DEVICE_ID_LEN + 1 - usb.size(), '4')),
+            orphan = scsi(5, "Orphan", usb + "5"), unread = scsi(6, "Unread", usb + "6");
+    orphan.parentLookupFails = true;
+    Build({sata, nvme, uas, full, cut, orphan, unread, Usb(7, "Stick")},
+          {Volume(0, "C:\\", "SYS"), Volume(2, "E:\\", "SSD")});
+    machine->Faults().FailWhenArgument("CM_Get_Device_IDA", "0x700");
+    Refresh();
+    EXPECT_EQ(host.table.m_driveTexts, (std::vector<std::string>{"(E:) SSD\nUAS  [1MB/2MB Free]",
+                                                                 Bare("Full"), Bare("Stick")}));
+
+    Build({Usb(1, "Stick")}, {Volume(1, "E:\\", "DATA")});
+    Refresh();
+    // Addresses of real memory, which differ from run to run, are masked.
+    EXPECT_EQ(std::regex_replace(machine->JournalText(), std::regex("0x[0-9A-F]{6,}"), "0x?"),
+              R"(SetupDiGetClassDevsA(GUID_DEVINTERFACE_DISK, NULL, NULL, 0x12) -> 0x1000
+SetupDiEnumDeviceInfo(0x1000, 0, out) -> TRUE
+SetupDiGetDeviceRegistryPropertyA(0x1000, {DevInst 0x201}, SPDRP_ENUMERATOR_NAME, NULL, NULL, 0, out) -> FALSE, ERROR_INSUFFICIENT_BUFFER
+GetLastError() -> ERROR_INSUFFICIENT_BUFFER
+LocalAlloc(0x40, 16) -> 0x?
+SetupDiGetDeviceRegistryPropertyA(0x1000, {DevInst 0x201}, SPDRP_ENUMERATOR_NAME, NULL, out, 8, out) -> TRUE
+SetupDiGetDeviceRegistryPropertyA(0x1000, {DevInst 0x201}, SPDRP_FRIENDLYNAME, NULL, out, 8, out) -> TRUE
+SetupDiEnumDeviceInterfaces(0x1000, {DevInst 0x201}, GUID_DEVINTERFACE_DISK, 0, out) -> TRUE
+SetupDiGetDeviceInterfaceDetailA(0x1000, {member 0}, NULL, 0, out, NULL) -> FALSE, ERROR_INSUFFICIENT_BUFFER
+GetProcessHeap() -> 0x?
+HeapAlloc(0x?, 0x8, 84) -> 0x?
+SetupDiGetDeviceInterfaceDetailA(0x1000, {member 0}, out, 84, NULL, out) -> TRUE
+CreateFileA("\\?\usbstor#disk&ven_sim&prod_disk1#0201#{53f56307-b6bf-11d0-94f2-00a0c91efb8b}", 0x0, 0x3, NULL, 3, 0x0, NULL) -> 0x1004
+DeviceIoControl(0x1004, IOCTL_STORAGE_GET_DEVICE_NUMBER, NULL, 0, out, 12, out, NULL) -> TRUE
+CloseHandle(0x1004) -> TRUE
+FindFirstVolumeA(out, 256) -> 0x1008
+GetVolumeInformationA("\\?\Volume{5eb1d15c-0001-11ee-8000-4b198d7601b6}\", out, 261, NULL, NULL, NULL, NULL, 0) -> TRUE
+GetVolumePathNamesForVolumeNameA("\\?\Volume{5eb1d15c-0001-11ee-8000-4b198d7601b6}\", out, 261, out) -> TRUE
+CreateFileA("\\.\E:", 0x0, 0x3, NULL, 3, 0x0, NULL) -> 0x100C
+DeviceIoControl(0x100C, IOCTL_VOLUME_GET_VOLUME_DISK_EXTENTS, in, 32, out, 32, out, NULL) -> TRUE
+CloseHandle(0x100C) -> TRUE
+GetDiskFreeSpaceExA("E:\", out, out, out) -> TRUE
+FindVolumeClose(0x1008) -> TRUE
+GetProcessHeap() -> 0x?
+HeapFree(0x?, 0x0, 0x?) -> TRUE
+LocalFree(0x?) -> NULL
+SetupDiEnumDeviceInfo(0x1000, 1, out) -> FALSE, ERROR_NO_MORE_ITEMS
+SetupDiDestroyDeviceInfoList(0x1000) -> TRUE
+)");
 }
 
 // (name + "1MB/2MB Free" + 14) * 5 pixels of the last drive once that is over

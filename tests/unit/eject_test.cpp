@@ -24,21 +24,34 @@ protected:
 };
 
 // The parent's state picks the request; no veto type, no veto name, length 0
-// and flags 0 leave any notice to the system. The list is rebuilt after any
-// request; a refusal leaves the drive listed.
+// and flags 0 leave any notice to the system, which gives one for an eject and
+// for a vetoed removal, not for a granted one. A UAS disk is asked for through
+// its USB parent as a USBSTOR disk is. The list is rebuilt after any request;
+// a refusal leaves the drive listed, and the one Windows keeps quiet about (a
+// session that may not eject) gets the program's own box, owned by the window.
 TEST_F(EjectTest, RequestFollowsTheParentAndLetsTheSystemSpeak) {
     const std::string parent = "CM_Get_Parent(out, 0x201, 0x0) -> CR_SUCCESS, parent 0x200",
-                      status = "CM_Get_DevNode_Status(out, out, 0x200, 0x0) -> ",
+                      status = "CM_Get_DevNode_Status(out, out, 0x200, 0x0) -> CR_SUCCESS",
                       eject = "CM_Request_Device_EjectA(0x200, NULL, NULL, 0, 0x0) -> ",
-                      remove = "CM_Query_And_Remove_SubTreeA(0x200, NULL, NULL, 0, 0x0) -> ";
+                      remove = "CM_Query_And_Remove_SubTreeA(0x200, NULL, NULL, 0, 0x0) -> ",
+                      denied =
+                          "Korvane_Safe_Eject|Windows did not allow this session to eject the "
+                          "disk. Use Safely Remove Hardware, or sign in at the computer.|0x0";
+    const auto fixed = [](SimDisk& d) { d.parentStatus = DN_STARTED | DN_DRIVER_LOADED; };
     const std::pair<std::function<void(SimDisk&)>, std::vector<std::string>> cases[] = {
-        {[](SimDisk&) {}, {parent, status + "CR_SUCCESS", eject + "CR_SUCCESS, system notice"}},
-        {[](SimDisk& d) { d.parentStatus = DN_STARTED | DN_DRIVER_LOADED; },
-         {parent, status + "CR_SUCCESS", remove + "CR_SUCCESS, system notice"}},
+        {[](SimDisk&) {}, {parent, status, eject + "CR_SUCCESS, system notice"}},
+        {[](SimDisk& d) { d.enumerator = "SCSI", d.parentId = "USB\\VID_FFFF&PID_0A55\\1"; },
+         {parent, status, eject + "CR_SUCCESS, system notice"}},
+        {fixed, {parent, status, remove + "CR_SUCCESS"}},
+        {[&](SimDisk& d) { fixed(d), d.eject = EjectBehaviour::Vetoed; },
+         {parent, status, remove + "CR_REMOVE_VETOED, system notice"}},
         {[](SimDisk& d) { d.parentStatusFails = true; },
-         {parent, status + "CR_FAILURE", remove + "CR_SUCCESS, system notice"}},
+         {parent, "CM_Get_DevNode_Status(out, out, 0x200, 0x0) -> CR_FAILURE",
+          remove + "CR_SUCCESS"}},
         {[](SimDisk& d) { d.eject = EjectBehaviour::Vetoed; },
-         {parent, status + "CR_SUCCESS", eject + "CR_REMOVE_VETOED, system notice"}},
+         {parent, status, eject + "CR_REMOVE_VETOED, system notice"}},
+        {[](SimDisk& d) { d.eject = EjectBehaviour::AccessDenied; },
+         {parent, status, eject + "CR_ACCESS_DENIED"}},
         {[](SimDisk& d) { d.parentLookupFails = true; },
          {"CM_Get_Parent(out, 0x201, 0x0) -> CR_NO_SUCH_DEVNODE"}},
     };
@@ -46,12 +59,17 @@ TEST_F(EjectTest, RequestFollowsTheParentAndLetsTheSystemSpeak) {
         SimDisk disk = MakeUsbDisk(1, "Stick");
         make(disk);
         CreateWindowOn(MachineOf({disk}, {}));
+        machine->ClearJournal();
+        system.messageBoxes.clear(), system.messageBoxOwners.clear();
         EjectRow(0);
         EXPECT_EQ(ConfigManagerCalls(), calls);
         const bool stays = calls.back().find("CR_SUCCESS") == std::string::npos;
         EXPECT_EQ(dialog->m_driveTexts[0],
                   stays ? "(?:) Not Formatted\nStick" : "No removal disks found.");
         EXPECT_EQ(List().m_chosenIndex, -1);  // the choice was used up
+        const bool refused = calls.back().find("ACCESS_DENIED") != std::string::npos;
+        EXPECT_EQ(system.messageBoxes, refused ? std::vector{denied} : std::vector<std::string>{});
+        EXPECT_EQ(system.messageBoxOwners, refused ? std::vector{Window()} : std::vector<HWND>{});
     }
 }
 
@@ -129,10 +147,10 @@ TEST_F(EjectTest, ChoiceFollowsItsDriveThroughRebuilds) {
     EXPECT_EQ(List().m_chosenIndex, 1);
     ::SetFocus(nullptr);
     Command(IDOK, BN_CLICKED);
-    EXPECT_TRUE(ConfigManagerCalls().empty());
+    EXPECT_TRUE(machine->HasDisk(5));  // the UAS SSD, the newest drive before "New"
     ::SetFocus(List().m_hWnd);
     Command(IDOK, BN_CLICKED);
-    EXPECT_FALSE(machine->HasDisk(4));
+    EXPECT_FALSE(machine->HasDisk(5));
     click();
     machine->Unplug(7);
     Send(WM_DEVICECHANGE, DBT_DEVICEREMOVECOMPLETE);

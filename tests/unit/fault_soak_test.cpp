@@ -40,8 +40,8 @@ constexpr const char* kInjectable =
     "SetupDiGetClassDevsA SetupDiEnumDeviceInfo SetupDiGetDeviceRegistryPropertyA "
     "SetupDiEnumDeviceInterfaces CreateFileA SetupDiGetDeviceInterfaceDetailA DeviceIoControl "
     "FindFirstVolumeA FindNextVolumeA GetVolumeInformationA GetDiskFreeSpaceExA "
-    "GetVolumePathNamesForVolumeNameA HeapAlloc LocalAlloc CM_Get_Parent CM_Get_DevNode_Status "
-    "CM_Request_Device_EjectA CM_Query_And_Remove_SubTreeA";
+    "GetVolumePathNamesForVolumeNameA HeapAlloc LocalAlloc CM_Get_Parent CM_Get_Device_IDA "
+    "CM_Get_DevNode_Status CM_Request_Device_EjectA CM_Query_And_Remove_SubTreeA";
 
 MachineDescription Generate(std::uint32_t seed) {
     Dice dice{std::mt19937(seed)};
@@ -56,6 +56,8 @@ MachineDescription Generate(std::uint32_t seed) {
             disk.parent = 0x80000 + 0x10 * i;
             disk.parentStatus = DN_STARTED | (dice.Chance(80) ? DN_REMOVABLE : 0);
             disk.parentStatusFails = dice.Chance(5);
+            // A UAS device: the SCSI disks under it are USB disks too.
+            if (dice.Chance(30)) disk.parentId = "USB\\VID_FFFF&PID_" + std::to_string(i) + "\\1";
         }
         disk.diskNumber = i * 2 + dice.Below(2);
         disk.devInst = dice.Chance(5) ? 0 : 0x10001 + 0x10 * i;
@@ -69,7 +71,8 @@ MachineDescription Generate(std::uint32_t seed) {
         disk.parentLookupFails = dice.Chance(5);
         disk.eject = dice.Chance(80)   ? EjectBehaviour::Granted
                      : dice.Chance(50) ? EjectBehaviour::Vetoed
-                                       : EjectBehaviour::Stays;
+                     : dice.Chance(50) ? EjectBehaviour::Stays
+                                       : EjectBehaviour::AccessDenied;
         machine.disks.push_back(std::move(disk));
     }
     const std::uint32_t volumes = dice.Chance(90) ? dice.Between(0, 6) : dice.Between(0, 40);

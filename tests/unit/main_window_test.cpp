@@ -30,7 +30,7 @@ TEST_F(MainWindowTest, StartUpEndsOlderCopiesAndGoesToTheTrayOnlyWithTheSwitch) 
     ::GetMenuStringA(::GetSystemMenu(Window(), FALSE), IDM_ABOUTBOX, text, sizeof(text),
                      MF_BYCOMMAND);
     EXPECT_STREQ(text, "&About Korvane Vuru DIZ Azova...");
-    EXPECT_EQ(List().GetCount(), 4);  // KR7, Citadel, locked Warden, generic stick
+    EXPECT_EQ(List().GetCount(), 5);  // KR7, Citadel, locked Warden, generic stick, UAS SSD
     EXPECT_EQ(::GetFocus(), List().m_hWnd);
     const std::string shortcut = system.startupFolder + "\\Korvane_Safe_Eject.lnk";
     for (const auto& [commandLine, toTray, linked] :
@@ -120,8 +120,8 @@ TEST_F(MainWindowTest, EveryMessageTableRowDoesWhatItShould) {
          }},
         {WM_COMMAND, BN_CLICKED, IDCANCEL, nullptr, visible(true)},  // Esc
         {WM_COMMAND, STN_CLICKED, IDC_REFRESH_ICON, nullptr, refreshed(1)},
-        // Row 3 is the KR7, disk 1: ejected, and the list rebuilt.
-        {WM_COMMAND, LBN_DBLCLK, IDC_DRIVE_LIST, [&] { List().m_chosenIndex = 3; },
+        // Row 4 is the KR7, disk 1: ejected, and the list rebuilt.
+        {WM_COMMAND, LBN_DBLCLK, IDC_DRIVE_LIST, [&] { List().m_chosenIndex = 4; },
          [&](LRESULT r) { return !machine->HasDisk(1) && refreshed(1)(r); }},
     };
     std::set<std::tuple<UINT, UINT, UINT>> reached;

@@ -2,6 +2,8 @@
 // place: each answers here as the Win32 function itself does.
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "platform/win32/real_device_api.h"
 #include "platform/win32/real_system_api.h"
 
@@ -31,6 +33,21 @@ TEST(RealForwarders, AnswerAsWindowsDoes) {
     ::CloseHandle(second);
     devices.CloseHandle(first);
     ::DeleteFileA(file);
+
+    // A device's instance ID, as SetupAPI gives it; one of exactly the
+    // buffer's length comes without its NUL (Microsoft's rule, which Wine
+    // keeps too). Wine forgets the node with its device set.
+    HDEVINFO set =
+        ::SetupDiGetClassDevsA(nullptr, nullptr, nullptr, DIGCF_ALLCLASSES | DIGCF_PRESENT);
+    SP_DEVINFO_DATA member{sizeof(member), {}, 0, 0};
+    ASSERT_TRUE(::SetupDiEnumDeviceInfo(set, 0, &member));
+    char id[MAX_DEVICE_ID_LEN] = {}, theirId[MAX_DEVICE_ID_LEN] = {};
+    ::SetupDiGetDeviceInstanceIdA(set, &member, theirId, MAX_DEVICE_ID_LEN, nullptr);
+    const ULONG idLength = static_cast<ULONG>(std::strlen(theirId));
+    id[idLength] = '#';
+    EXPECT_EQ(devices.CM_Get_Device_IDA(member.DevInst, id, idLength, 0), CR_SUCCESS);
+    EXPECT_EQ(std::string(id, idLength + 1), std::string(theirId) + "#");
+    ::SetupDiDestroyDeviceInfoList(set);
 
     // A window's timer keeps the id it was set with.
     HWND window =

@@ -46,6 +46,7 @@ public:
     std::vector<std::string> calls;
     std::vector<DWORD> terminated;
     std::vector<std::string> messageBoxes;  // "caption|text|style"
+    std::vector<HWND> messageBoxOwners;     // of each box, in order
     int openHandles = 0;
     std::vector<NOTIFYICONDATAA> notifyIconRecords;
 
@@ -142,8 +143,9 @@ public:
         notifyIconRecords.push_back(*data);
         return message == NIM_ADD && notifyIconFails ? FALSE : TRUE;
     }
-    int MessageBoxA(HWND, LPCSTR text, LPCSTR caption, UINT type) override {
+    int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) override {
         Log("MessageBoxA");
+        messageBoxOwners.push_back(owner);
         messageBoxes.push_back(Arg(caption) + "|" + Arg(text) + "|" + Hex(type));
         return IDOK;
     }

@@ -2,6 +2,10 @@
 // (Its buffer protocols and removals are proven through the program's tests.)
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iterator>
+#include <tuple>
+
 #include "platform/sim/default_machine.h"
 #include "platform/sim/simulated_machine.h"
 
@@ -37,6 +41,31 @@ TEST(SimMachineRules, RefusalsAndLeaks) {
     EXPECT_EQ(machine.Journal().back().result, "CR_REMOVE_VETOED, system notice");
     companionRuns = false;
     EXPECT_EQ(machine.CM_Query_And_Remove_SubTreeA(0x1300, nullptr, nullptr, 0, 0), CR_SUCCESS);
+}
+
+// Device instance IDs as Microsoft's CM_Get_Device_ID page has them: the
+// length in characters, an ID of the buffer's whole length without its NUL, a
+// longer one cut to fit and answered CR_BUFFER_SMALL, nothing written on a
+// refusal. A disk's own ID is the one its interface path spells.
+TEST(SimMachineRules, DeviceInstanceIds) {
+    const std::string uas = "USB\\VID_FFFF&PID_0A55\\OX5000000042", nul(1, '\0');
+    SimDisk ssd = MakeUsbDisk(5, "SSD");
+    ssd.enumerator = "SCSI", ssd.parentId = uas, ssd.interfacePath.clear();
+    SimulatedMachine machine(MachineDescription{{ssd}, {}, {}});
+    for (const auto& [node, length, flags, result, written] :
+         std::initializer_list<std::tuple<DEVINST, ULONG, ULONG, CONFIGRET, std::string>>{
+             {0x600, 64, 0, CR_SUCCESS, uas + nul},
+             {0x600, ULONG(uas.size()), 0, CR_SUCCESS, uas + "#"},
+             {0x600, 9, 0, CR_BUFFER_SMALL, uas.substr(0, 9) + "#"},
+             {0x601, 64, 0, CR_SUCCESS, "SCSI\\DISK&VEN_SIM&PROD_DISK5\\0601" + nul},
+             {0x700, 64, 0, CR_NO_SUCH_DEVNODE, "#"},
+             {0x600, 64, 1, CR_INVALID_FLAG, "#"}}) {
+        char id[64];
+        std::fill(std::begin(id), std::end(id), '#');
+        EXPECT_EQ(machine.CM_Get_Device_IDA(node, id, length, flags), result) << node;
+        EXPECT_EQ(std::string(id, written.size()), written) << node;
+    }
+    EXPECT_EQ(machine.CM_Get_Device_IDA(0x600, nullptr, 64, 0), CR_INVALID_POINTER);
 }
 
 }  // namespace

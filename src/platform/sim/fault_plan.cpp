@@ -35,6 +35,7 @@ constexpr InjectableFunction kInjectable[] = {
     {"LocalAlloc", ERROR_NOT_ENOUGH_MEMORY},
     {"LocalFree", ERROR_INVALID_HANDLE},
     {"CM_Get_Parent", CR_NO_SUCH_DEVNODE},
+    {"CM_Get_Device_IDA", CR_NO_SUCH_DEVNODE},
     {"CM_Get_DevNode_Status", CR_NO_SUCH_DEVNODE},
     {"CM_Request_Device_EjectA", CR_REMOVE_VETOED},
     {"CM_Query_And_Remove_SubTreeA", CR_REMOVE_VETOED},

@@ -45,7 +45,9 @@ constexpr NamedValue kConfigRets[] = {
     {CR_INVALID_DEVNODE, "CR_INVALID_DEVNODE"},
     {CR_NO_SUCH_DEVNODE, "CR_NO_SUCH_DEVNODE"},
     {CR_FAILURE, "CR_FAILURE"},
+    {CR_BUFFER_SMALL, "CR_BUFFER_SMALL"},
     {CR_REMOVE_VETOED, "CR_REMOVE_VETOED"},
+    {CR_ACCESS_DENIED, "CR_ACCESS_DENIED"},
 };
 
 constexpr NamedValue kProperties[] = {

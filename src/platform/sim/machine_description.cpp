@@ -1,5 +1,7 @@
 #include "platform/sim/machine_description.h"
 
+#include <algorithm>
+#include <map>
 #include <set>
 #include <stdexcept>
 #include <utility>
@@ -16,6 +18,24 @@ namespace {
 // Names that must be unique compare as Windows compares paths: ignoring case.
 void ClaimName(std::set<std::string>& taken, const std::string& name, const std::string& what) {
     if (!taken.insert(LowerAscii(name)).second) Invalid(what + " \"" + name + "\" is used twice");
+}
+
+// A parent answers the ID its disks name; one node has one ID, and no two
+// nodes share one.
+void ValidateParentIds(const std::vector<SimDisk>& disks) {
+    std::map<DEVINST, std::string> named;
+    std::set<std::string> taken;
+    for (const SimDisk& disk : disks) {
+        if (!disk.parentId) continue;
+        if (disk.parentId->empty()) Invalid("a parent's device instance ID cannot be empty");
+        const auto [known, added] = named.emplace(disk.parent, *disk.parentId);
+        if (added) {
+            ClaimName(taken, *disk.parentId, "device instance ID");
+        } else if (known->second != *disk.parentId) {
+            Invalid("disks under parent " + HexText(disk.parent) +
+                    " disagree on its device instance ID");
+        }
+    }
 }
 
 void ValidateDisks(const std::vector<SimDisk>& disks) {
@@ -43,6 +63,7 @@ void ValidateDisks(const std::vector<SimDisk>& disks) {
             }
         }
     }
+    ValidateParentIds(disks);
 }
 
 void ValidateVolumes(const std::vector<SimVolume>& volumes) {
@@ -90,6 +111,25 @@ std::string MadeUpInterfacePath(const SimDisk& disk) {
     return "\\\\?\\" + LowerAscii(disk.enumerator) + "#disk&ven_sim&prod_disk" +
            std::to_string(disk.diskNumber) + "#" + PaddedHex(disk.devInst, 4) +
            "#{53f56307-b6bf-11d0-94f2-00a0c91efb8b}";
+}
+
+std::string MadeUpParentId(DEVINST parent, bool carriesUsbStorage) {
+    const std::string node = UpperAscii(PaddedHex(parent, 8));
+    // FFFF is no maker's: USB-IF and PCI-SIG never hand it out.
+    if (carriesUsbStorage) return "USB\\VID_FFFF&PID_" + node.substr(4) + "\\SIM" + node;
+    return "PCI\\VEN_FFFF&DEV_" + node.substr(4) + "&SUBSYS_00000000&REV_00\\4&" + node + "&0&00";
+}
+
+// Windows makes an interface path from the device instance ID: "\\?\", the
+// ID with '#' for '\', '#' and the interface class.
+std::string DiskInstanceId(const SimDisk& disk) {
+    std::string id = disk.interfacePath;
+    if (StartsWithNoCase(id, "\\\\?\\")) id.erase(0, 4);
+    if (const std::size_t interfaceClass = id.rfind("#{"); interfaceClass != std::string::npos) {
+        id.erase(interfaceClass);
+    }
+    std::replace(id.begin(), id.end(), '#', '\\');
+    return UpperAscii(id);
 }
 
 SimDisk MakeUsbDisk(DWORD diskNumber, std::string friendlyName) {

@@ -16,11 +16,16 @@ enum class EjectBehaviour {
     Granted,  // the disk and its volumes leave the machine
     Vetoed,   // CR_REMOVE_VETOED, the disk stays
     Stays,    // CR_SUCCESS, but the disk stays attached
+    // CR_ACCESS_DENIED before anything is asked: a session that may not eject
+    // (remote or non-interactive: no SeLoadDriverPrivilege)
+    AccessDenied,
 };
 
 struct SimDisk {
     DEVINST devInst = 0;  // 0 models a broken device node
     DEVINST parent = 0;   // the device that carries the disk (the USB device)
+    // The parent's device instance ID; empty: made up (MadeUpParentId).
+    std::optional<std::string> parentId;
     ULONG parentStatus = DN_REMOVABLE | DN_STARTED | DN_DRIVER_LOADED;
     std::string enumerator = "USBSTOR";
     std::optional<std::string> friendlyName;  // empty: the property cannot be read
@@ -78,3 +83,10 @@ SimVolume MakeVolume(DWORD diskNumber, std::string mountPath, std::optional<std:
 
 // The interface path a disk without one is given.
 std::string MadeUpInterfacePath(const SimDisk& disk);
+// The device instance ID of a parent no disk names one for: the USB device
+// (USB\VID_...&PID_...\serial) above USBSTOR disks, a storage controller
+// (PCI\VEN_...) above any other.
+std::string MadeUpParentId(DEVINST parent, bool carriesUsbStorage);
+// A disk's own device instance ID, which its interface path spells with '#'
+// for '\' between "\\?\" and the interface class: USBSTOR\DISK&VEN_...\0001.
+std::string DiskInstanceId(const SimDisk& disk);

@@ -152,7 +152,8 @@ EjectBehaviour ReadEject(ObjectReader& reader) {
     if (eject == "granted") return EjectBehaviour::Granted;
     if (eject == "vetoed") return EjectBehaviour::Vetoed;
     if (eject == "stays") return EjectBehaviour::Stays;
-    reader.FailKey("eject", "expected \"granted\", \"vetoed\" or \"stays\"");
+    if (eject == "accessDenied") return EjectBehaviour::AccessDenied;
+    reader.FailKey("eject", "expected \"granted\", \"vetoed\", \"stays\" or \"accessDenied\"");
 }
 
 SimDisk ReadDisk(const json& object, const std::string& where) {
@@ -160,6 +161,7 @@ SimDisk ReadDisk(const json& object, const std::string& where) {
     SimDisk disk;
     disk.devInst = static_cast<DEVINST>(reader.RequiredUnsigned("devInst", kMax32));
     disk.parent = static_cast<DEVINST>(reader.RequiredUnsigned("parent", kMax32));
+    disk.parentId = reader.OptionalString("parentId");
     disk.parentStatus =
         static_cast<ULONG>(reader.Unsigned("parentStatus", disk.parentStatus, kMax32));
     disk.enumerator = reader.String("enumerator", disk.enumerator);

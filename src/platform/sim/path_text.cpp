@@ -14,6 +14,12 @@ std::string LowerAscii(std::string_view text) {
     return lower;
 }
 
+std::string UpperAscii(std::string_view text) {
+    std::string upper(text);
+    for (char& c : upper) c = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+    return upper;
+}
+
 bool EqualsNoCase(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
     for (std::size_t i = 0; i < a.size(); ++i) {

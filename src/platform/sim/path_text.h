@@ -6,6 +6,7 @@
 #include <string_view>
 
 std::string LowerAscii(std::string_view text);
+std::string UpperAscii(std::string_view text);
 bool EqualsNoCase(std::string_view a, std::string_view b);
 bool StartsWithNoCase(std::string_view text, std::string_view prefix);
 // \\?\Volume{...}\ exactly, with the trailing backslash.

@@ -96,6 +96,18 @@ bool PresentDevices::IsParentNode(DEVINST node) const {
            }) != nullptr;
 }
 
+std::optional<std::string> PresentDevices::InstanceId(DEVINST node) const {
+    if (const PresentDisk* disk = DiskByNode(node)) return DiskInstanceId(disk->disk);
+    const std::vector<const PresentDisk*> children = DisksUnder(node);
+    if (children.empty()) return std::nullopt;
+    bool carriesUsbStorage = false;
+    for (const PresentDisk* child : children) {
+        if (child->disk.parentId) return child->disk.parentId;
+        carriesUsbStorage |= EqualsNoCase(child->disk.enumerator, "USBSTOR");
+    }
+    return MadeUpParentId(node, carriesUsbStorage);
+}
+
 std::vector<unsigned> PresentDevices::VolumeIdsOnDisk(DWORD diskNumber) const {
     std::vector<unsigned> ids;
     for (const PresentVolume& present : m_volumes) {

@@ -3,6 +3,8 @@
 // removal can tell that its disk or volume is gone.
 #pragma once
 
+#include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -42,6 +44,9 @@ public:
     // or the disk whose own node it is.
     std::vector<const PresentDisk*> DisksUnder(DEVINST node) const;
     bool IsParentNode(DEVINST node) const;
+    // The device instance ID of a present disk's node or of its parent's;
+    // empty for any other node.
+    std::optional<std::string> InstanceId(DEVINST node) const;
     std::vector<unsigned> VolumeIdsOnDisk(DWORD diskNumber) const;
 
     // \\?\Volume{...}\ exactly, with the backslash.

@@ -124,6 +124,8 @@ public:
     HLOCAL LocalFree(HLOCAL memory) override;
     DWORD GetLastError() override;
     CONFIGRET CM_Get_Parent(DEVINST* parent, DEVINST device, ULONG flags) override;
+    CONFIGRET CM_Get_Device_IDA(DEVINST device, PSTR buffer, ULONG bufferLength,
+                                ULONG flags) override;
     CONFIGRET CM_Get_DevNode_Status(ULONG* status, ULONG* problem, DEVINST device,
                                     ULONG flags) override;
     CONFIGRET CM_Request_Device_EjectA(DEVINST device, PNP_VETO_TYPE* vetoType, LPSTR vetoName,
@@ -174,7 +176,10 @@ private:
     struct RemovalRequest {
         std::string_view function;
         ULONG validFlags;
-        bool systemNotice;  // whether the system tells the user itself
+        // Whether the system tells the user itself of the removal, or of
+        // the reason it was refused.
+        bool noticeWhenGranted;
+        bool noticeWhenVetoed;
     };
     CONFIGRET RequestRemoval(const RemovalRequest& request, DEVINST node, PNP_VETO_TYPE* vetoType,
                              LPSTR vetoName, ULONG nameLength, ULONG flags);

@@ -38,6 +38,30 @@ CONFIGRET SimulatedMachine::CM_Get_Parent(DEVINST* parent, DEVINST device, ULONG
     return CR_SUCCESS;
 }
 
+// Microsoft's CM_Get_Device_ID page: the length is in characters, ulFlags is
+// not used and must be zero, and the function "appends a NULL terminator ...
+// unless the buffer is too small to hold the string", when it "supplies as
+// much of the identifier string as will fit" and answers CR_BUFFER_SMALL. An
+// ID of exactly the buffer's length thus fills it without its NUL, and
+// succeeds.
+CONFIGRET SimulatedMachine::CM_Get_Device_IDA(DEVINST device, PSTR buffer, ULONG bufferLength,
+                                              ULONG flags) {
+    CallScope call = Begin("CM_Get_Device_IDA", {HexArgument(device), OutArgument(buffer),
+                                                 NumberArgument(bufferLength), HexArgument(flags)});
+    if (auto error = call.InjectedError()) return call.Answers(*error);
+    if (buffer == nullptr) return call.Answers(CR_INVALID_POINTER);
+    if (flags != 0) return call.Answers(CR_INVALID_FLAG);
+    if (device == 0) return call.Answers(CR_INVALID_DEVNODE);
+    const std::optional<std::string> id = m_devices.InstanceId(device);
+    if (!id) return call.Answers(CR_NO_SUCH_DEVNODE);
+    const std::size_t copied = std::min<std::size_t>(id->size(), bufferLength);
+    std::memcpy(buffer, id->data(), copied);
+    if (copied < bufferLength) buffer[copied] = '\0';
+    const CONFIGRET result = copied < id->size() ? CR_BUFFER_SMALL : CR_SUCCESS;
+    call.Record(ConfigRetName(result) + ", \"" + id->substr(0, copied) + "\"");
+    return result;
+}
+
 CONFIGRET SimulatedMachine::CM_Get_DevNode_Status(ULONG* status, ULONG* problem, DEVINST device,
                                                   ULONG flags) {
     CallScope call = Begin("CM_Get_DevNode_Status", {OutArgument(status), OutArgument(problem),
@@ -66,19 +90,22 @@ CONFIGRET SimulatedMachine::CM_Get_DevNode_Status(ULONG* status, ULONG* problem,
 CONFIGRET SimulatedMachine::CM_Request_Device_EjectA(DEVINST device, PNP_VETO_TYPE* vetoType,
                                                      LPSTR vetoName, ULONG nameLength,
                                                      ULONG flags) {
-    const RemovalRequest request{"CM_Request_Device_EjectA", 0, vetoName == nullptr};
+    const bool notice = vetoName == nullptr;
+    const RemovalRequest request{"CM_Request_Device_EjectA", 0, notice, notice};
     return RequestRemoval(request, device, vetoType, vetoName, nameLength, flags);
 }
 
-// Microsoft's CM_Query_And_Remove_SubTreeA page: the flags are the CM_REMOVE_
-// bits; with CM_REMOVE_UI_OK (0) and no veto buffers the system shows its own
-// notice, which CM_REMOVE_UI_NOT_OK or a veto buffer of the caller's silence.
+// Microsoft's CM_Query_And_Remove_SubTree page: the flags are the CM_REMOVE_
+// bits, and CM_REMOVE_UI_OK and CM_REMOVE_UI_NOT_OK "apply only if Windows or
+// an installer vetoes the removal of a device": a granted removal shows
+// nothing, and a vetoed one shows its reason only with CM_REMOVE_UI_OK (0)
+// and no veto buffers of the caller's.
 CONFIGRET SimulatedMachine::CM_Query_And_Remove_SubTreeA(DEVINST device, PNP_VETO_TYPE* vetoType,
                                                          LPSTR vetoName, ULONG nameLength,
                                                          ULONG flags) {
-    const bool notice =
+    const bool vetoNotice =
         vetoType == nullptr && vetoName == nullptr && (flags & CM_REMOVE_UI_NOT_OK) == 0;
-    const RemovalRequest request{"CM_Query_And_Remove_SubTreeA", CM_REMOVE_BITS, notice};
+    const RemovalRequest request{"CM_Query_And_Remove_SubTreeA", CM_REMOVE_BITS, false, vetoNotice};
     return RequestRemoval(request, device, vetoType, vetoName, nameLength, flags);
 }
 
@@ -116,9 +143,18 @@ CONFIGRET SimulatedMachine::RequestRemoval(const RemovalRequest& request, DEVINS
     if (vetoName == nullptr && nameLength != 0) return call.Answers(CR_INVALID_POINTER);
     const std::vector<const PresentDisk*> disks = m_devices.DisksUnder(node);
     if (disks.empty()) return call.Answers(CR_NO_SUCH_DEVNODE);
+    // The session's right is checked before the PnP manager is asked, so
+    // Windows tells the user nothing of this refusal.
+    if (std::any_of(disks.begin(), disks.end(), [](const PresentDisk* disk) {
+            return disk->disk.eject == EjectBehaviour::AccessDenied;
+        })) {
+        return call.Answers(CR_ACCESS_DENIED);
+    }
     // The journal says when the user would see the system's own notice.
     const auto answer = [&](CONFIGRET result) {
-        call.Record(ConfigRetName(result) + (request.systemNotice ? ", system notice" : ""));
+        const bool notice =
+            result == CR_REMOVE_VETOED ? request.noticeWhenVetoed : request.noticeWhenGranted;
+        call.Record(ConfigRetName(result) + (notice ? ", system notice" : ""));
         return result;
     };
     for (const PresentDisk* disk : disks) {

@@ -111,6 +111,11 @@ CONFIGRET RealDeviceApi::CM_Get_Parent(DEVINST* parent, DEVINST device, ULONG fl
     return ::CM_Get_Parent(parent, device, flags);
 }
 
+CONFIGRET RealDeviceApi::CM_Get_Device_IDA(DEVINST device, PSTR buffer, ULONG bufferLength,
+                                           ULONG flags) {
+    return ::CM_Get_Device_IDA(device, buffer, bufferLength, flags);
+}
+
 CONFIGRET RealDeviceApi::CM_Get_DevNode_Status(ULONG* status, ULONG* problem, DEVINST device,
                                                ULONG flags) {
     return ::CM_Get_DevNode_Status(status, problem, device, flags);

@@ -45,6 +45,8 @@ public:
     HLOCAL LocalFree(HLOCAL memory) override;
     DWORD GetLastError() override;
     CONFIGRET CM_Get_Parent(DEVINST* parent, DEVINST device, ULONG flags) override;
+    CONFIGRET CM_Get_Device_IDA(DEVINST device, PSTR buffer, ULONG bufferLength,
+                                ULONG flags) override;
     CONFIGRET CM_Get_DevNode_Status(ULONG* status, ULONG* problem, DEVINST device,
                                     ULONG flags) override;
     CONFIGRET CM_Request_Device_EjectA(DEVINST device, PNP_VETO_TYPE* vetoType, LPSTR vetoName,
