@@ -68,7 +68,11 @@ std::optional<InterfaceDetail> ReadInterfaceDetail(DeviceApi& api, HDEVINFO set,
     DWORD required = 0;
     api.SetupDiGetDeviceInterfaceDetailA(set, interfaceData, nullptr, 0, &required, nullptr);
     if (required == 0 || required < sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_A)) return std::nullopt;
-    memory.reset(api.HeapAlloc(api.GetProcessHeap(), HEAP_ZERO_MEMORY, required));
+    // Without the process heap there is nothing to allocate from: a heap of
+    // NULL is no heap, and Windows faults on it.
+    HANDLE heap = api.GetProcessHeap();
+    if (heap == nullptr) return std::nullopt;
+    memory.reset(api.HeapAlloc(heap, HEAP_ZERO_MEMORY, required));
     if (!memory.valid()) return std::nullopt;
     auto* detail = static_cast<SP_DEVICE_INTERFACE_DETAIL_DATA_A*>(memory.get());
     // cbSize is the fixed part of the record, not the buffer's size.

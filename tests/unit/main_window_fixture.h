@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -40,6 +41,7 @@ protected:
     void CreateWindowOn(MachineDescription description) {
         dialog.reset();
         machine = std::make_unique<SimulatedMachine>(std::move(description));
+        machine->SetJournalListener(journalListener);
         machine->SetProcessCheck(
             [this](const std::string& name) { return system.IsRunning(name); });
         dialog = std::make_unique<CKorvane_Safe_EjectDlg>(*machine, system);
@@ -57,6 +59,7 @@ protected:
     size_t Refreshes() const { return machine->CountCalls("SetupDiGetClassDevsA"); }
     CListBoxCH& List() const { return dialog->m_driveList; }
 
+    std::function<void(const JournalEntry&)> journalListener;  // each new machine's
     std::unique_ptr<SimulatedMachine> machine;
     RecordingSystemApi system;
     std::unique_ptr<CKorvane_Safe_EjectDlg> dialog;

@@ -1,5 +1,7 @@
 #include "recording_system_api.h"
 
+#include <cstring>
+
 size_t RecordingSystemApi::CountCalls(const std::string& prefix) const {
     return std::count_if(calls.begin(), calls.end(),
                          [&](const std::string& call) { return call.rfind(prefix, 0) == 0; });
@@ -22,9 +24,8 @@ void RecordingSystemApi::UseRealFiles() {
 }
 
 BOOL RecordingSystemApi::TerminateProcess(HANDLE process, UINT exitCode) {
-    Log("TerminateProcess", exitCode);
     auto found = m_processOfHandle.find(process);
-    if (found == m_processOfHandle.end()) return FALSE;
+    if (Fails(Log("TerminateProcess", exitCode)) || found == m_processOfHandle.end()) return FALSE;
     terminated.push_back(found->second);
     std::erase_if(processes, [&](const Process& process) { return process.id == found->second; });
     return TRUE;
@@ -42,6 +43,28 @@ BOOL RecordingSystemApi::QueryFullProcessImageNameA(HANDLE process, DWORD flags,
         return FALSE;
     *size = static_cast<DWORD>(std::snprintf(name, *size, "%s", path.c_str()));
     return TRUE;
+}
+
+BOOL RecordingSystemApi::Shell_NotifyIconA(DWORD message, NOTIFYICONDATAA* data) {
+    const NOTIFYICONDATAA& r = *data;
+    const std::string call = Log("Shell_NotifyIconA", message);
+    // Beyond the fields shown, what the shell reads must be zero.
+    NOTIFYICONDATAA rest = r;
+    const NOTIFYICONDATAA zero{};
+    rest.cbSize = rest.uID = rest.uFlags = rest.uCallbackMessage = 0;
+    rest.hWnd = nullptr, rest.hIcon = nullptr;
+    if (listener) {
+        listener("    {cbSize " + (r.cbSize == sizeof r ? "full" : Arg(r.cbSize)) + ", hWnd " +
+                 Hex(r.hWnd) + ", uID " + Arg(r.uID) + ", uFlags " + Hex(r.uFlags) +
+                 ", uCallbackMessage " + Hex(r.uCallbackMessage) + ", hIcon " +
+                 Hex(reinterpret_cast<uintptr_t>(r.hIcon)) + ", the rest " +
+                 (std::memcmp(&rest, &zero, sizeof rest) == 0 ? "zero" : "set") + "}");
+    }
+    notifyIconRecords.push_back(r);
+    const std::pair icon{r.hWnd, r.uID};
+    if (Fails(call)) return FALSE;
+    if (message == NIM_ADD) return trayIcons.insert(icon).second;
+    return message != NIM_DELETE || trayIcons.erase(icon) == 1;
 }
 
 std::string RecordingSystemApi::Hex(uintptr_t value) {

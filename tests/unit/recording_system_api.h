@@ -31,6 +31,8 @@ public:
     std::function<void()> afterSnapshot;  // the list changing once, after the next snapshot
     // A call whose recorded text starts with a key fails, leaving its error.
     std::map<std::string, DWORD> failing;
+    // Hears every call as it is recorded, and the records the tray is handed.
+    std::function<void(const std::string&)> listener;
     DWORD currentProcessId = 100;
     std::string commandLine = "\"C:\\Program Files\\Korvane\\Korvane_Safe_Eject.exe\"";
     std::string modulePath = "C:\\Program Files\\Korvane\\Korvane_Safe_Eject.exe";
@@ -38,7 +40,8 @@ public:
     std::set<std::string> existingFiles;
     // A delete reports success while the file stays, as a read-only folder can.
     bool deleteKeepsFile = false;
-    bool notifyIconFails = false;
+    // The icons in the tray, as the shell keeps them: one per window and id.
+    std::set<std::pair<HWND, UINT>> trayIcons;
     bool menuOwnerMustBeForeground = true;  // as on Windows; false as under Wine
     POINT cursor{0, 0};
 
@@ -71,7 +74,9 @@ public:
         return !Fails(Log("Process32First", entry->dwSize)) &&
                entry->dwSize == sizeof(PROCESSENTRY32) && Next(entry);
     }
-    BOOL Process32Next(HANDLE, PROCESSENTRY32* e) override { return Log("Process32Next"), Next(e); }
+    BOOL Process32Next(HANDLE, PROCESSENTRY32* e) override {
+        return !Fails(Log("Process32Next")) && Next(e);
+    }
     HANDLE OpenProcess(DWORD access, BOOL inherit, DWORD processId) override {
         if (Fails(Log("OpenProcess", access, inherit, processId))) return nullptr;
         HANDLE handle = NewHandle();
@@ -101,12 +106,13 @@ public:
         return *pidl = &m_folderId, S_OK;
     }
     BOOL SHGetPathFromIDListA(PCIDLIST_ABSOLUTE pidl, LPSTR path) override {
-        return pidl == &m_folderId && std::snprintf(path, MAX_PATH, "%s", startupFolder.c_str());
+        return !Fails(Log("SHGetPathFromIDListA")) && pidl == &m_folderId &&
+               std::snprintf(path, MAX_PATH, "%s", startupFolder.c_str());
     }
     void CoTaskMemFree(void*) override { Log("CoTaskMemFree"); }
     HRESULT CoCreateInstance(REFCLSID clsid, IUnknown*, DWORD context, REFIID iid,
                              void** object) override {
-        Log("CoCreateInstance", context);
+        if (Fails(Log("CoCreateInstance", context))) return HRESULT_FROM_WIN32(m_lastError);
         return m_realFiles ? ::CoCreateInstance(clsid, nullptr, context, iid, object)
                            : REGDB_E_CLASSNOTREG;
     }
@@ -138,21 +144,19 @@ public:
             directory, showCommand);
         return reinterpret_cast<HINSTANCE>(42);
     }
-    BOOL Shell_NotifyIconA(DWORD message, NOTIFYICONDATAA* data) override {
-        Log("Shell_NotifyIconA", message);
-        notifyIconRecords.push_back(*data);
-        return message == NIM_ADD && notifyIconFails ? FALSE : TRUE;
-    }
+    // The shell refuses a second icon of a window's id, and the delete of one
+    // it does not have.
+    BOOL Shell_NotifyIconA(DWORD message, NOTIFYICONDATAA* data) override;
     int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) override {
-        Log("MessageBoxA");
+        Log("MessageBoxA", Hex(owner), Arg(caption), Arg(text), Hex(type));
         messageBoxOwners.push_back(owner);
         messageBoxes.push_back(Arg(caption) + "|" + Arg(text) + "|" + Hex(type));
         return IDOK;
     }
     BOOL TrackPopupMenu(HMENU, UINT flags, int x, int y, int reserved, HWND,
                         const RECT* exclude) override {
-        Log("TrackPopupMenu", Hex(flags), x, y, reserved, exclude == nullptr ? "null" : "rect");
-        return TRUE;
+        return !Fails(Log("TrackPopupMenu", Hex(flags), x, y, reserved,
+                          exclude == nullptr ? "null" : "rect"));
     }
     bool MenuOwnerMustBeForeground() override { return menuOwnerMustBeForeground; }
     BOOL SetForegroundWindow(HWND window) override {
@@ -163,7 +167,10 @@ public:
     }
     BOOL ChangeWindowMessageFilterEx(HWND window, UINT message, DWORD action,
                                      PCHANGEFILTERSTRUCT) override {
-        return Log("ChangeWindowMessageFilterEx", Hex(window), message, action), TRUE;
+        const bool taskbar = message == ::RegisterWindowMessageA("TaskbarCreated");
+        Log("ChangeWindowMessageFilterEx", Hex(window), taskbar ? "TaskbarCreated" : Arg(message),
+            action);
+        return TRUE;
     }
     BOOL GetCursorPos(POINT* point) override { return *point = cursor, TRUE; }
     UINT_PTR SetTimer(HWND, UINT_PTR id, UINT elapse, TIMERPROC callback) override {
@@ -188,6 +195,7 @@ private:
             ((call += Arg(arguments) + ","), ...);
             call.back() = ')';
         }
+        if (listener) listener(call);
         return calls.push_back(call), call;
     }
     bool Fails(const std::string& call);  // and leaves the error it fails with

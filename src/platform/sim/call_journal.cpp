@@ -9,6 +9,11 @@ std::string ToString(const JournalEntry& entry) {
 
 void CallJournal::Append(JournalEntry entry) {
     m_entries.push_back(std::move(entry));
+    if (m_listener) m_listener(m_entries.back());
+}
+
+void CallJournal::SetListener(std::function<void(const JournalEntry&)> listener) {
+    m_listener = std::move(listener);
 }
 
 void CallJournal::Clear() {

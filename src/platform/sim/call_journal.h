@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -20,6 +21,9 @@ class CallJournal {
 public:
     void Append(JournalEntry entry);
     void Clear();
+    // Hears every entry as it is appended, so a test can interleave the
+    // machine's calls with what else happened meanwhile.
+    void SetListener(std::function<void(const JournalEntry&)> listener);
 
     const std::vector<JournalEntry>& Entries() const { return m_entries; }
     std::vector<std::string> CallNames() const;
@@ -29,4 +33,5 @@ public:
 
 private:
     std::vector<JournalEntry> m_entries;
+    std::function<void(const JournalEntry&)> m_listener;
 };

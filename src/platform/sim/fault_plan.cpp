@@ -57,6 +57,12 @@ std::optional<DWORD> UsualInjectedError(std::string_view function) {
     return std::nullopt;
 }
 
+std::vector<std::string_view> InjectableFunctions() {
+    std::vector<std::string_view> names;
+    for (const InjectableFunction& entry : kInjectable) names.push_back(entry.name);
+    return names;
+}
+
 FaultPlan::ActiveRule& FaultPlan::RuleFor(std::string_view function) {
     if (!UsualInjectedError(function)) {
         throw std::invalid_argument("no fault can be planned for \"" + std::string(function) +

@@ -29,6 +29,8 @@ struct FaultRule {
 // The functions a fault can be planned for, with the error an injected fault
 // leaves when the rule names none. Empty for a name that is not one of them.
 std::optional<DWORD> UsualInjectedError(std::string_view function);
+// Every function a fault can be planned for.
+std::vector<std::string_view> InjectableFunctions();
 
 class FaultPlan {
 public:

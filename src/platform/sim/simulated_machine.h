@@ -77,6 +77,9 @@ public:
         return m_journal.CountCalls(function);
     }
     std::string JournalText() const { return m_journal.Text(); }
+    void SetJournalListener(std::function<void(const JournalEntry&)> listener) {
+        m_journal.SetListener(std::move(listener));
+    }
 
     // Accounting: Leaks() is "" when everything handed out came back and
     // nothing was given back twice or made up; otherwise one line per item.

@@ -1,0 +1,175 @@
+// Every call that can fail, failing in turn during each thing the user does:
+// nothing leaks, the user is told what the rule says (for the machine's calls:
+// nothing, Windows speaks for itself), and no failure passes for success.
+#include <cstring>
+#include <functional>
+
+#include "main_window_fixture.h"
+#include "platform/sim/fault_plan.h"
+
+namespace {
+
+class FailureSweep : public MainWindowTest {
+protected:
+    void SetUp() override {}
+    // The disks the list shows (0: the placeholder), and the USB disks the
+    // machine still has.
+    std::set<DEVINST> Listed() const {
+        return {dialog->m_driveDevInsts.begin(), dialog->m_driveDevInsts.end()};
+    }
+    std::set<DEVINST> Attached(const MachineDescription& described) const {
+        std::set<DEVINST> nodes{0};
+        for (const SimDisk& disk : described.disks)
+            if (machine->HasDisk(disk.diskNumber) &&
+                (disk.enumerator == "USBSTOR" || disk.parentId.value_or("").rfind("USB\\", 0) == 0))
+                nodes.insert(disk.devInst);
+        return nodes;
+    }
+    // Requests that name anything but the target's parent, or come without
+    // a lookup of that parent that worked.
+    std::string StrayRequests(DEVINST target) const {
+        char lookup[64], parent[16];
+        std::snprintf(lookup, sizeof lookup,
+                      "CM_Get_Parent(out, 0x%lX, 0x0) -> CR_SUCCESS, parent ", target);
+        std::string strays, named;
+        for (const JournalEntry& entry : machine->Journal()) {
+            const std::string line = ToString(entry);
+            if (line.rfind(lookup, 0) == 0) named = line.substr(std::strlen(lookup)) + ",";
+            std::snprintf(parent, sizeof parent, "%s", named.c_str());
+            const bool request = entry.function.rfind("CM_Request", 0) == 0 ||
+                                 entry.function.rfind("CM_Query", 0) == 0;
+            if (request && (named.empty() || entry.arguments.rfind(parent, 0) != 0))
+                strays += line + "\n";
+        }
+        return strays;
+    }
+    std::string Mark() const {
+        const UINT state = ::GetMenuState(::GetMenu(Window()), ID_OPTIONS_AUTOSTART, 0);
+        return state & MF_CHECKED ? "on" : "off";
+    }
+};
+
+// A refused close or free stays open by definition; without the device set,
+// a disk's node, interface, number or parent a disk cannot be told apart or
+// told to be USB, so it may go unlisted. Nothing else may hide a disk.
+bool Releases(std::string_view fn) {
+    return fn.find("Close") != fn.npos || fn.find("Free") != fn.npos ||
+           fn.find("Destroy") != fn.npos;
+}
+bool NotNeededToList(std::string_view fn) {
+    return Releases(fn) || fn.find("Volume") != fn.npos || fn == "GetDiskFreeSpaceExA" ||
+           fn == "CM_Get_DevNode_Status" || fn.rfind("CM_Request", 0) == 0 ||
+           fn.rfind("CM_Query", 0) == 0;
+}
+
+TEST_F(FailureSweep, EachMachineCallDuringEachUserAction) {
+    const std::pair<const char*, int> actions[] = {
+        {"start-up", -1},          {"arrival", -2},  {"eject USBSTOR", 4},
+        {"eject fixed parent", 1}, {"eject UAS", 0}, {"eject locked Warden", 2}};
+    for (const std::string_view fn : InjectableFunctions()) {
+        for (const bool always : {true, false}) {
+            for (const auto& [action, row] : actions) {
+                SCOPED_TRACE(std::string(fn) + (always ? " always, " : " once, ") + action);
+                const auto fail = [&, fn = std::string(fn)](FaultPlan& plan) {
+                    always ? plan.FailAlways(fn) : plan.FailOnCall(fn, 1);
+                };
+                MachineDescription described = DefaultMachineDescription();
+                system = RecordingSystemApi();
+                system.processes = {{40, "Warden.exe"}};
+                if (row == -1) fail(described.faults);
+                CreateWindowOn(described);
+                if (row != -1) fail(machine->Faults());
+                if (row == -2) {
+                    described.disks.push_back(MakeUsbDisk(9, "New Stick"));
+                    machine->PlugIn(described.disks.back(), {});
+                    Send(WM_DEVICECHANGE, DBT_DEVICEARRIVAL);
+                }
+                const DEVINST target = row >= 0 && row < List().GetCount()
+                                           ? dialog->m_driveDevInsts[List().GetCount() - 1 - row]
+                                           : 0;
+                if (row >= 0) List().m_chosenIndex = row, Command(IDC_DRIVE_LIST, LBN_DBLCLK);
+                EXPECT_EQ(StrayRequests(target), "");
+                if (!Releases(fn)) {
+                    EXPECT_EQ(machine->Leaks(), "");
+                }
+                EXPECT_EQ(system.openHandles, 0);
+                EXPECT_EQ(system.messageBoxes, std::vector<std::string>{});
+                const std::set<DEVINST> listed = Listed(), attached = Attached(described);
+                EXPECT_TRUE(
+                    std::includes(attached.begin(), attached.end(), listed.begin(), listed.end()));
+                if (NotNeededToList(fn)) {
+                    std::set<DEVINST> all = listed;
+                    all.insert(0);  // nothing is hidden, so no placeholder is shown
+                    EXPECT_EQ(all, attached);
+                }
+                if (!Releases(fn)) machine->Faults().Clear();
+            }
+        }
+    }
+}
+
+// The SystemApi calls of the tray, autostart and process paths, failing in
+// turn: the box each failure earns (none where the user's wish was met
+// anyway), the check mark and the window's state it leaves.
+TEST_F(FailureSweep, EachSystemCallDuringTrayAutostartAndWarden) {
+    const std::string app = "Korvane_Safe_Eject|", none;
+    const std::string onFailed =
+                          app + "Unable to set Korvane Safe Eject to auto start with Windows!|0x0",
+                      offFailed = app +
+                                  "Unable to remove Korvane Safe Eject from auto starting with "
+                                  "Windows!|0x0",
+                      trayFailed = app + "Unable to Set Tray Icon|0x0";
+    const struct {
+        const char* failing;
+        bool autostartWasOn;
+        UINT command;
+        std::string box, mark;
+        bool hidden, wardenGone;
+    } cases[] = {
+        {"SHGetSpecialFolderLocation", false, ID_OPTIONS_AUTOSTART, onFailed, "off", false, false},
+        {"SHGetSpecialFolderLocation", true, ID_OPTIONS_AUTOSTART, offFailed, "on", false, false},
+        {"SHGetPathFromIDListA", true, ID_OPTIONS_AUTOSTART, offFailed, "on", false, false},
+        {"CoCreateInstance", false, ID_OPTIONS_AUTOSTART, onFailed, "off", false, false},
+        {"DeleteFileA", true, ID_OPTIONS_AUTOSTART, offFailed, "on", false, false},
+        {"(a delete that leaves the file)", true, ID_OPTIONS_AUTOSTART, offFailed, "on", false,
+         false},
+        {"Shell_NotifyIconA(0)", false, ID_OPTIONS_MINIMIZE_TO_TRAY, trayFailed, "off", true,
+         false},
+        {"TrackPopupMenu", false, 0, none, "off", true, false},
+        {"CreateToolhelp32Snapshot", false, IDC_DRIVE_LIST, none, "off", false, false},
+        {"Process32First", false, IDC_DRIVE_LIST, none, "off", false, false},
+        {"OpenProcess", false, IDC_DRIVE_LIST, none, "off", false, false},
+        {"QueryFullProcessImageNameA", false, IDC_DRIVE_LIST, none, "off", false, false},
+        {"TerminateProcess", false, IDC_DRIVE_LIST, none, "off", false, false},
+        {"Process32Next", false, IDC_DRIVE_LIST, none, "off", false, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.failing) + (c.autostartWasOn ? " switching off" : ""));
+        system = RecordingSystemApi();
+        system.processes = {{40, "Warden.exe"}};
+        const std::string link = system.startupFolder + "\\Korvane_Safe_Eject.lnk";
+        if (c.autostartWasOn) system.existingFiles.insert(link);
+        system.deleteKeepsFile = c.failing[0] == '(';
+        CreateWindowOn(DefaultMachineDescription());
+        system.failing[c.failing] = ERROR_ACCESS_DENIED;
+        if (c.command == 0) {
+            Command(ID_OPTIONS_MINIMIZE_TO_TRAY);
+            Send(WM_TRAYNOTIFY, kTrayIconId, WM_RBUTTONDOWN);
+        } else if (c.command == IDC_DRIVE_LIST) {
+            List().m_chosenIndex = 2;
+            Command(IDC_DRIVE_LIST, LBN_DBLCLK);
+        } else {
+            Command(c.command);
+        }
+        EXPECT_EQ(system.messageBoxes,
+                  c.box.empty() ? std::vector<std::string>{} : std::vector<std::string>{c.box});
+        EXPECT_EQ(system.messageBoxOwners.size() == 1 && system.messageBoxOwners[0] == Window(),
+                  !c.box.empty());
+        EXPECT_EQ(Mark(), c.mark);
+        EXPECT_EQ(!::IsWindowVisible(Window()), c.hidden);
+        EXPECT_EQ(!machine->HasDisk(3), c.wardenGone);
+        EXPECT_EQ(system.openHandles, 0);
+    }
+}
+
+}  // namespace

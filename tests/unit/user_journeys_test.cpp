@@ -1,0 +1,233 @@
+// Each thing a user does, as one journal: the machine's calls and the
+// SystemApi's calls in the order they happened, and after each step what the
+// user sees. Compared whole with tests/unit/journeys/<name>.txt.
+#include <functional>
+
+#include "journal_file.h"
+#include "main_window_fixture.h"
+#include "platform/com_ptr.h"
+#include "platform/string_replace.h"
+
+namespace {
+
+// Target, arguments and description, as Explorer and the log-on read them.
+std::string ReadLink(const std::string& path) {
+    ComPtr<IShellLinkA> link;
+    ComPtr<IPersistFile> file;
+    ::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA, link.out());
+    link->QueryInterface(IID_IPersistFile, file.out());
+    char target[MAX_PATH] = "", arguments[MAX_PATH] = "", description[MAX_PATH] = "";
+    std::wstring wide(MAX_PATH, L'\0');
+    wide.resize(::MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide.data(), MAX_PATH));
+    if (file->Load(wide.c_str(), STGM_READ) != S_OK) return "none";
+    link->GetPath(target, MAX_PATH, nullptr, 0);
+    link->GetArguments(arguments, MAX_PATH);
+    link->GetDescription(description, MAX_PATH);
+    return std::string(target) + " | " + arguments + " | " + description;
+}
+
+class Journey : public MainWindowTest {
+protected:
+    void SetUp() override {
+        // A rebuild's own calls are the refresh tests' business (and hold
+        // heap addresses); here it is one line, and the rows it gave.
+        journalListener = [this](const JournalEntry& e) {
+            if (e.function == "SetupDiGetClassDevsA") m_text += "(the list is rebuilt)\n";
+            const bool inside = m_rebuilding || e.function == "SetupDiGetClassDevsA";
+            m_rebuilding = inside && e.function != "SetupDiDestroyDeviceInfoList";
+            if (!inside) m_text += ToString(e) + "\n";
+        };
+        system.listener = [this](const std::string& call) {
+            // A window being made is dialog's; one being destroyed, the last one.
+            const HWND window = dialog && dialog->m_hWnd ? dialog->m_hWnd : m_window;
+            std::string line = call;
+            ReplaceAll(line, RecordingSystemApi::Hex(window), "<main window>");
+            m_text += line + "\n";
+        };
+    }
+    void Start(MachineDescription description, const char* again = nullptr) {
+        dialog.reset();  // the last window's end is not this journey's, unless again
+        m_text = again ? m_text + "> " + again + "\n" : "";
+        CreateWindowOn(std::move(description));
+        m_window = Window();
+        See();
+    }
+    void Step(const std::string& what, const std::function<void()>& act) {
+        m_text += "> " + what + "\n";
+        act();
+        See();
+    }
+    // Rows top to bottom, the chosen row, the window and where it is from the
+    // screen's lower right, the check mark.
+    void See() {
+        for (int row = 0; row < List().GetCount(); ++row) {
+            std::string text = static_cast<const CExtItem*>(List().GetItemDataPtr(row))->m_text;
+            ReplaceAll(text, "\n", " / ");
+            m_text += "  row " + std::to_string(row) + ": " + text + "\n";
+        }
+        const UINT mark = ::GetMenuState(::GetMenu(Window()), ID_OPTIONS_AUTOSTART, MF_BYCOMMAND);
+        RECT frame{};
+        ::GetWindowRect(Window(), &frame);
+        const std::string at = std::to_string(frame.left - ::GetSystemMetrics(SM_CXSCREEN)) + "," +
+                               std::to_string(frame.top - ::GetSystemMetrics(SM_CYSCREEN));
+        m_text += "  chosen " + std::to_string(List().m_chosenIndex) + ", window " +
+                  (!::IsWindowVisible(Window()) ? "hidden"
+                   : ::IsIconic(Window())       ? "minimised"
+                                                : "shown at " + at) +
+                  ", autostart " + ((mark & MF_CHECKED) ? "on" : "off") + "\n";
+    }
+    // Handles differ from run to run; what they are does not.
+    void Compare(const std::string& name) {
+        ReplaceAll(m_text, RecordingSystemApi::Hex(Window()), "<main window>");
+        ReplaceAll(m_text, RecordingSystemApi::Hex(reinterpret_cast<uintptr_t>(dialog->m_hIcon)),
+                   "<window icon>");
+        if (!m_folder.empty()) ReplaceAll(m_text, m_folder, "<Startup>");
+        ExpectJournal(name, m_text);
+        EXPECT_EQ(system.openHandles, 0) << name;
+    }
+    void Eject(int row) { List().m_chosenIndex = row, Command(IDC_DRIVE_LIST, LBN_DBLCLK); }
+    void Tray(LPARAM mouse) { Send(WM_TRAYNOTIFY, kTrayIconId, mouse); }
+
+    std::string m_text, m_folder;
+    HWND m_window = nullptr;
+    bool m_rebuilding = false;
+};
+
+// The default machine's rows, top first: the UAS SSD, the fixed-parent
+// flash disk, the locked Warden, the KORVANE, the KR7. Start-up ends the
+// other copies of the program, and its Warden eject the companions.
+TEST_F(Journey, StartUpAndEjectOfEachKind) {
+    for (const auto& [name, row] : {std::pair{"eject_usbstor", 4},
+                                    {"eject_not_removable", 1},
+                                    {"eject_uas", 0},
+                                    {"eject_warden_locked", 2}}) {
+        const std::string kse = "Korvane_Safe_Eject.exe";
+        system.processes = {{7, kse},           {8, "korvane_safe_eject.exe"},
+                            {100, kse},         {11, kse},
+                            {12, kse},          {13, kse, "D:\\"},
+                            {40, "Warden.exe"}, {41, "MyWarden.exe"},
+                            {42, "Warden.exe"}};
+        system.afterSnapshot = [&] { system.processes[3] = {11, "svchost.exe", "C:\\" + kse}; };
+        system.failing["QueryFullProcessImageNameA(12,"] = ERROR_ACCESS_DENIED;
+        Start(DefaultMachineDescription());
+        if (row == 4) Compare("startup");
+        m_text.clear();
+        Step("eject row " + std::to_string(row), [&, row = row] { Eject(row); });
+        Step("eject a row outside the table", [&] { Eject(1000); });
+        Compare(name);
+    }
+}
+
+// An active Warden drive is only warned about, each time, and stays chosen;
+// a session that may not eject is told so, and the drive stays.
+TEST_F(Journey, WardenActiveAndSessionRefused) {
+    SimVolume vault = MakeVolume(3, "G:\\", "VAULT");
+    vault.totalBytes = vault.freeBytes = 1u << 30, vault.heldBy = "Warden.exe";
+    SimDisk refused = MakeUsbDisk(7, "Caf\xe9 Stick");
+    refused.eject = EjectBehaviour::AccessDenied;
+    system.processes = {{40, "Warden.exe"}};
+    Start(MachineOf({MakeUsbDisk(3, "QN Warden USB Device"), refused},
+                    {vault, MakeVolume(7, "H:\\", "\xc9T\xc9")}));
+    for (int time = 0; time < 2; ++time) Step("eject the Warden", [&] { Eject(1); });
+    Step("eject the refusing stick", [&] { Eject(0); });
+    Compare("warden_active_and_session_refused");
+}
+
+// Autostart on, off, on, through the shell's real link object and real
+// files, also in a Startup folder whose name has characters above 127.
+TEST_F(Journey, AutostartOnOffOn) {
+    ::CoInitialize(nullptr);
+    for (const char* name : {"autostart_on_off_on", "autostart_accented_folder"}) {
+        system.UseRealFiles();
+        system.commandLine = "kse";  // the module runs, whatever started this copy
+        if (name[10] == 'a') {
+            system.startupFolder += "\\D\xe9marrage \xc0 la cr\xe8me";
+            ::CreateDirectoryA(system.startupFolder.c_str(), nullptr);
+        }
+        m_folder = system.startupFolder;
+        const std::string link = m_folder + "\\Korvane_Safe_Eject.lnk";
+        Start(MachineOf({}, {}));
+        Step("eject the placeholder", [&] { Eject(0); });
+        for (const char* what : {"on", "off", "on"}) {
+            Step(std::string("autostart ") + what, [&] { Command(ID_OPTIONS_AUTOSTART); });
+            m_text += "  link: " + ReadLink(link) + "\n";
+        }
+        Compare(name);
+        ::DeleteFileA(link.c_str());
+    }
+    ::CoUninitialize();
+}
+
+// Into the tray and out again, twice each way, and minimised and restored
+// twice: each state the second time round.
+TEST_F(Journey, TrayAndMinimiseTwice) {
+    Start(MachineOf({MakeUsbDisk(1, "Stick")}, {}));
+    const auto tray = [&] { Command(ID_OPTIONS_MINIMIZE_TO_TRAY); };
+    Step("minimize to tray", tray);
+    Step("double-click the icon", [&] { Tray(WM_LBUTTONDBLCLK); });
+    Step("minimize to tray", tray);
+    system.cursor = POINT{700, 1000};
+    for (const LPARAM mouse : {WM_RBUTTONUP, WM_LBUTTONDOWN, WM_MOUSEMOVE, WM_RBUTTONDOWN})
+        Step("tray mouse message " + std::to_string(mouse), [&] { Tray(mouse); });
+    system.menuOwnerMustBeForeground = false;  // as under Wine
+    Step("tray context menu", [&] { Tray(WM_CONTEXTMENU); });
+    Step("restore", [&] { Command(ID_TRAY_RESTORE); });
+    Step("minimize to tray", tray);
+    Step("taskbar restarts", [&] { system.trayIcons.clear(), Send(WM_TASKBARCREATED); });
+    Step("double-click the icon", [&] { Tray(WM_LBUTTONDBLCLK); });
+    for (const UINT command : {SC_MINIMIZE, SC_RESTORE, SC_MINIMIZE, SC_RESTORE})
+        Step(command == SC_MINIMIZE ? "minimise" : "restore",
+             [&] { Send(WM_SYSCOMMAND, command); });
+    Compare("tray_and_minimise_twice");
+}
+
+// A log-on start ("/min") meets an Explorer that refuses icons for a while:
+// the add is tried every 2 seconds for a minute, quietly until the last try.
+TEST_F(Journey, TrayAtLogOn) {
+    system.commandLine += " /min";
+    system.failing["Shell_NotifyIconA(0)"] = ERROR_TIMEOUT;
+    Start(MachineOf({}, {}));
+    const auto hide = [&] { dialog->ShowWindow(SW_HIDE); };
+    Step("the start hides the window", hide);
+    Step("31 ticks", [&] {
+        for (int tick = 1; tick <= 31; ++tick) Send(WM_TIMER, kTrayRetryTimerId);
+    });
+    system.failing.clear();
+    Step("taskbar restarts", [&] { system.trayIcons.clear(), Send(WM_TASKBARCREATED); });
+    Step("double-click the icon", [&] { Tray(WM_LBUTTONDBLCLK); });
+    system.failing["Shell_NotifyIconA(0)"] = ERROR_TIMEOUT;
+    Start(MachineOf({}, {}), "log-on start again, the third tick's add works");
+    Step("the start hides the window", hide);
+    for (int tick = 1; tick <= 4; ++tick) {
+        if (tick == 3) system.failing.clear();
+        Step("tick " + std::to_string(tick), [&] { Send(WM_TIMER, kTrayRetryTimerId); });
+    }
+    Step("restore", [&] { Command(ID_TRAY_RESTORE); });
+    Compare("tray_at_logon");
+}
+
+// The choice follows its drive through rebuilds and goes with it.
+TEST_F(Journey, ChooseRebuildRebuild) {
+    Start(DefaultMachineDescription());
+    Step("click the bottom row", [&] {
+        RECT row{};
+        List().SendMessage(LB_GETITEMRECT, 4, reinterpret_cast<LPARAM>(&row));
+        const LPARAM at = MAKELPARAM(10, row.top + 2);
+        ::SendMessageA(List().m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, at);
+        ::SendMessageA(List().m_hWnd, WM_LBUTTONUP, 0, at);
+    });
+    Step("label timer", [&] { Send(WM_TIMER, DriveTable::kRetryTimerId); });
+    Step("a stick arrives", [&] {
+        machine->PlugIn(MakeUsbDisk(7, "New"), {});
+        Send(WM_DEVICECHANGE, DBT_DEVICEARRIVAL);
+    });
+    Step("Enter, the list without the focus", [&] { ::SetFocus(nullptr), Command(IDOK); });
+    Step("the chosen drive is pulled out", [&] {
+        machine->Unplug(1);
+        Send(WM_DEVICECHANGE, DBT_DEVICEREMOVECOMPLETE);
+    });
+    Step("label timer", [&] { Send(WM_TIMER, DriveTable::kRetryTimerId); });
+    Compare("choose_rebuild_rebuild");
+}
+
+}  // namespace
