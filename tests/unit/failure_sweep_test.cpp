@@ -93,7 +93,7 @@ TEST_F(FailureSweep, EachMachineCallDuringEachUserAction) {
                     EXPECT_EQ(machine->Leaks(), "");
                 }
                 EXPECT_EQ(system.openHandles, 0);
-                EXPECT_EQ(system.messageBoxes, std::vector<std::string>{});
+                EXPECT_EQ(system.CountCalls("MessageBoxA"), 0u);
                 const std::set<DEVINST> listed = Listed(), attached = Attached(described);
                 EXPECT_TRUE(
                     std::includes(attached.begin(), attached.end(), listed.begin(), listed.end()));
@@ -109,65 +109,64 @@ TEST_F(FailureSweep, EachMachineCallDuringEachUserAction) {
 }
 
 // The SystemApi calls of the tray, autostart and process paths, failing in
-// turn: the box each failure earns (none where the user's wish was met
-// anyway), the check mark and the window's state it leaves.
+// turn: the box each failure earns, owned by the window (none where Windows
+// or nobody needs telling), and what it leaves: the check mark, the window,
+// and the locked Warden, which goes only when both companions have ended.
 TEST_F(FailureSweep, EachSystemCallDuringTrayAutostartAndWarden) {
-    const std::string app = "Korvane_Safe_Eject|", none;
-    const std::string onFailed =
-                          app + "Unable to set Korvane Safe Eject to auto start with Windows!|0x0",
-                      offFailed = app +
-                                  "Unable to remove Korvane Safe Eject from auto starting with "
-                                  "Windows!|0x0",
-                      trayFailed = app + "Unable to Set Tray Icon|0x0";
+    const std::string on = "Unable to set Korvane Safe Eject to auto start with Windows!",
+                      off = "Unable to remove Korvane Safe Eject from auto starting with Windows!",
+                      tray = "Unable to Set Tray Icon",
+                      stays = "autostart off, shown, Warden stays";
     const struct {
         const char* failing;
+        UINT command;  // 0: the tray menu; IDC_DRIVE_LIST: eject the locked Warden
         bool autostartWasOn;
-        UINT command;
-        std::string box, mark;
-        bool hidden, wardenGone;
+        std::string box, after;
     } cases[] = {
-        {"SHGetSpecialFolderLocation", false, ID_OPTIONS_AUTOSTART, onFailed, "off", false, false},
-        {"SHGetSpecialFolderLocation", true, ID_OPTIONS_AUTOSTART, offFailed, "on", false, false},
-        {"SHGetPathFromIDListA", true, ID_OPTIONS_AUTOSTART, offFailed, "on", false, false},
-        {"CoCreateInstance", false, ID_OPTIONS_AUTOSTART, onFailed, "off", false, false},
-        {"DeleteFileA", true, ID_OPTIONS_AUTOSTART, offFailed, "on", false, false},
-        {"(a delete that leaves the file)", true, ID_OPTIONS_AUTOSTART, offFailed, "on", false,
-         false},
-        {"Shell_NotifyIconA(0)", false, ID_OPTIONS_MINIMIZE_TO_TRAY, trayFailed, "off", true,
-         false},
-        {"TrackPopupMenu", false, 0, none, "off", true, false},
-        {"CreateToolhelp32Snapshot", false, IDC_DRIVE_LIST, none, "off", false, false},
-        {"Process32First", false, IDC_DRIVE_LIST, none, "off", false, false},
-        {"OpenProcess", false, IDC_DRIVE_LIST, none, "off", false, false},
-        {"QueryFullProcessImageNameA", false, IDC_DRIVE_LIST, none, "off", false, false},
-        {"TerminateProcess", false, IDC_DRIVE_LIST, none, "off", false, false},
-        {"Process32Next", false, IDC_DRIVE_LIST, none, "off", false, true},
+        {"SHGetSpecialFolderLocation", ID_OPTIONS_AUTOSTART, false, on, stays},
+        {"SHGetSpecialFolderLocation", ID_OPTIONS_AUTOSTART, true, off,
+         "autostart on, shown, Warden stays"},
+        {"SHGetPathFromIDListA", ID_OPTIONS_AUTOSTART, true, off,
+         "autostart on, shown, Warden stays"},
+        {"CoCreateInstance", ID_OPTIONS_AUTOSTART, false, on, stays},
+        {"DeleteFileA", ID_OPTIONS_AUTOSTART, true, off, "autostart on, shown, Warden stays"},
+        {"(a delete that leaves the file)", ID_OPTIONS_AUTOSTART, true, off,
+         "autostart on, shown, Warden stays"},
+        {"Shell_NotifyIconA(0)", ID_OPTIONS_MINIMIZE_TO_TRAY, false, tray,
+         "autostart off, hidden, Warden stays"},
+        {"TrackPopupMenu", 0, false, "", "autostart off, hidden, Warden stays"},
+        {"CreateToolhelp32Snapshot", IDC_DRIVE_LIST, false, "", stays},
+        {"Process32First", IDC_DRIVE_LIST, false, "", stays},
+        {"Process32Next", IDC_DRIVE_LIST, false, "", stays},
+        {"OpenProcess(4097,0,42)", IDC_DRIVE_LIST, false, "", stays},
+        {"QueryFullProcessImageNameA", IDC_DRIVE_LIST, false, "", stays},
+        {"TerminateProcess", IDC_DRIVE_LIST, false, "", stays},
+        {"nothing fails", IDC_DRIVE_LIST, false, "", "autostart off, shown, Warden gone"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.failing) + (c.autostartWasOn ? " switching off" : ""));
         system = RecordingSystemApi();
-        system.processes = {{40, "Warden.exe"}};
-        const std::string link = system.startupFolder + "\\Korvane_Safe_Eject.lnk";
-        if (c.autostartWasOn) system.existingFiles.insert(link);
+        system.processes = {{40, "Warden.exe"}, {42, "Warden.exe"}};
+        if (c.autostartWasOn)
+            system.existingFiles.insert(system.startupFolder + "\\Korvane_Safe_Eject.lnk");
         system.deleteKeepsFile = c.failing[0] == '(';
         CreateWindowOn(DefaultMachineDescription());
         system.failing[c.failing] = ERROR_ACCESS_DENIED;
-        if (c.command == 0) {
-            Command(ID_OPTIONS_MINIMIZE_TO_TRAY);
-            Send(WM_TRAYNOTIFY, kTrayIconId, WM_RBUTTONDOWN);
-        } else if (c.command == IDC_DRIVE_LIST) {
-            List().m_chosenIndex = 2;
-            Command(IDC_DRIVE_LIST, LBN_DBLCLK);
-        } else {
-            Command(c.command);
-        }
-        EXPECT_EQ(system.messageBoxes,
-                  c.box.empty() ? std::vector<std::string>{} : std::vector<std::string>{c.box});
-        EXPECT_EQ(system.messageBoxOwners.size() == 1 && system.messageBoxOwners[0] == Window(),
-                  !c.box.empty());
-        EXPECT_EQ(Mark(), c.mark);
-        EXPECT_EQ(!::IsWindowVisible(Window()), c.hidden);
-        EXPECT_EQ(!machine->HasDisk(3), c.wardenGone);
+        system.calls.clear();
+        if (c.command == IDC_DRIVE_LIST) List().m_chosenIndex = 2;
+        const UINT command = c.command ? c.command : ID_OPTIONS_MINIMIZE_TO_TRAY;
+        Command(command, command == IDC_DRIVE_LIST ? LBN_DBLCLK : 0);
+        if (c.command == 0) Send(WM_TRAYNOTIFY, kTrayIconId, WM_RBUTTONDOWN);
+        std::vector<std::string> boxes, due;
+        for (const std::string& call : system.calls)
+            if (call.rfind("MessageBoxA(", 0) == 0) boxes.push_back(call);
+        if (!c.box.empty())
+            due.push_back("MessageBoxA(" + RecordingSystemApi::Hex(Window()) +
+                          ",Korvane_Safe_Eject," + c.box + ",0x0)");
+        EXPECT_EQ(boxes, due);
+        EXPECT_EQ("autostart " + Mark() + (::IsWindowVisible(Window()) ? ", shown" : ", hidden") +
+                      (machine->HasDisk(3) ? ", Warden stays" : ", Warden gone"),
+                  c.after);
         EXPECT_EQ(system.openHandles, 0);
     }
 }

@@ -60,7 +60,6 @@ BOOL RecordingSystemApi::Shell_NotifyIconA(DWORD message, NOTIFYICONDATAA* data)
                  Hex(reinterpret_cast<uintptr_t>(r.hIcon)) + ", the rest " +
                  (std::memcmp(&rest, &zero, sizeof rest) == 0 ? "zero" : "set") + "}");
     }
-    notifyIconRecords.push_back(r);
     const std::pair icon{r.hWnd, r.uID};
     if (Fails(call)) return FALSE;
     if (message == NIM_ADD) return trayIcons.insert(icon).second;

@@ -48,10 +48,7 @@ public:
     // What happened.
     std::vector<std::string> calls;
     std::vector<DWORD> terminated;
-    std::vector<std::string> messageBoxes;  // "caption|text|style"
-    std::vector<HWND> messageBoxOwners;     // of each box, in order
     int openHandles = 0;
-    std::vector<NOTIFYICONDATAA> notifyIconRecords;
 
     size_t CountCalls(const std::string& prefix) const;
     static std::string Hex(uintptr_t value);
@@ -148,10 +145,7 @@ public:
     // it does not have.
     BOOL Shell_NotifyIconA(DWORD message, NOTIFYICONDATAA* data) override;
     int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) override {
-        Log("MessageBoxA", Hex(owner), Arg(caption), Arg(text), Hex(type));
-        messageBoxOwners.push_back(owner);
-        messageBoxes.push_back(Arg(caption) + "|" + Arg(text) + "|" + Hex(type));
-        return IDOK;
+        return Log("MessageBoxA", Hex(owner), Arg(caption), Arg(text), Hex(type)), IDOK;
     }
     BOOL TrackPopupMenu(HMENU, UINT flags, int x, int y, int reserved, HWND,
                         const RECT* exclude) override {
