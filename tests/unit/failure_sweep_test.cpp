@@ -1,7 +1,6 @@
 // Every call that can fail, failing in turn during each thing the user does:
 // nothing leaks, the user is told what the rule says (for the machine's calls:
 // nothing, Windows speaks for itself), and no failure passes for success.
-#include <cstring>
 #include <functional>
 
 #include "main_window_fixture.h"
@@ -12,11 +11,7 @@ namespace {
 class FailureSweep : public MainWindowTest {
 protected:
     void SetUp() override {}
-    // The disks the list shows (0: the placeholder), and the USB disks the
-    // machine still has.
-    std::set<DEVINST> Listed() const {
-        return {dialog->m_driveDevInsts.begin(), dialog->m_driveDevInsts.end()};
-    }
+    // The USB disks the machine still has, and 0 for the placeholder.
     std::set<DEVINST> Attached(const MachineDescription& described) const {
         std::set<DEVINST> nodes{0};
         for (const SimDisk& disk : described.disks)
@@ -25,23 +20,21 @@ protected:
                 nodes.insert(disk.devInst);
         return nodes;
     }
-    // Requests that name anything but the target's parent, or come without
-    // a lookup of that parent that worked.
+    // Requests that name anything but the parent a lookup for the target
+    // gave just before.
     std::string StrayRequests(DEVINST target) const {
-        char lookup[64], parent[16];
-        std::snprintf(lookup, sizeof lookup,
-                      "CM_Get_Parent(out, 0x%lX, 0x0) -> CR_SUCCESS, parent ", target);
-        std::string strays, named;
-        for (const JournalEntry& entry : machine->Journal()) {
-            const std::string line = ToString(entry);
-            if (line.rfind(lookup, 0) == 0) named = line.substr(std::strlen(lookup)) + ",";
-            std::snprintf(parent, sizeof parent, "%s", named.c_str());
-            const bool request = entry.function.rfind("CM_Request", 0) == 0 ||
-                                 entry.function.rfind("CM_Query", 0) == 0;
-            if (request && (named.empty() || entry.arguments.rfind(parent, 0) != 0))
-                strays += line + "\n";
+        std::string strays, parent = "none";
+        for (const JournalEntry& e : machine->Journal()) {
+            if (e.function == "CM_Get_Parent" && e.arguments.find(Hex(target)) != e.arguments.npos)
+                parent = e.result.rfind("CR_SUCCESS", 0) ? "none" : e.result.substr(19) + ",";
+            if (e.function.rfind("CM_Request", 0) == 0 || e.function.rfind("CM_Query", 0) == 0)
+                strays += e.arguments.rfind(parent, 0) ? ToString(e) + "\n" : "";
         }
         return strays;
+    }
+    static std::string Hex(DEVINST node) {
+        char text[16];
+        return std::snprintf(text, sizeof text, " 0x%lX,", node), text;
     }
     std::string Mark() const {
         const UINT state = ::GetMenuState(::GetMenu(Window()), ID_OPTIONS_AUTOSTART, 0);
@@ -94,7 +87,9 @@ TEST_F(FailureSweep, EachMachineCallDuringEachUserAction) {
                 }
                 EXPECT_EQ(system.openHandles, 0);
                 EXPECT_EQ(system.CountCalls("MessageBoxA"), 0u);
-                const std::set<DEVINST> listed = Listed(), attached = Attached(described);
+                const std::set<DEVINST> attached = Attached(described),
+                                        listed(dialog->m_driveDevInsts.begin(),
+                                               dialog->m_driveDevInsts.end());
                 EXPECT_TRUE(
                     std::includes(attached.begin(), attached.end(), listed.begin(), listed.end()));
                 if (NotNeededToList(fn)) {

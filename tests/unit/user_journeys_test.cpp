@@ -78,7 +78,6 @@ protected:
     }
     // Handles differ from run to run; what they are does not.
     void Compare(const std::string& name) {
-        ReplaceAll(m_text, RecordingSystemApi::Hex(Window()), "<main window>");
         ReplaceAll(m_text, RecordingSystemApi::Hex(reinterpret_cast<uintptr_t>(dialog->m_hIcon)),
                    "<window icon>");
         if (!m_folder.empty()) ReplaceAll(m_text, m_folder, "<Startup>");
