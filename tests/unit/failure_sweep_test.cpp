@@ -108,13 +108,14 @@ TEST_F(FailureSweep, EachMachineCallDuringEachUserAction) {
 // or nobody needs telling), and what it leaves: the check mark, the window,
 // and the locked Warden, which goes only when both companions have ended.
 TEST_F(FailureSweep, EachSystemCallDuringTrayAutostartAndWarden) {
+    constexpr UINT kStart = 0xFFFF;  // the search for the shortcut at start-up; it cannot tell
     const std::string on = "Unable to set Korvane Safe Eject to auto start with Windows!",
                       off = "Unable to remove Korvane Safe Eject from auto starting with Windows!",
                       tray = "Unable to Set Tray Icon",
                       stays = "autostart off, shown, Warden stays";
     const struct {
         const char* failing;
-        UINT command;  // 0: the tray menu; IDC_DRIVE_LIST: eject the locked Warden
+        UINT command;  // 0: the tray menu; IDC_DRIVE_LIST: eject the locked Warden; kStart
         bool autostartWasOn;
         std::string box, after;
     } cases[] = {
@@ -136,6 +137,7 @@ TEST_F(FailureSweep, EachSystemCallDuringTrayAutostartAndWarden) {
         {"OpenProcess(4097,0,42)", IDC_DRIVE_LIST, false, "", stays},
         {"QueryFullProcessImageNameA", IDC_DRIVE_LIST, false, "", stays},
         {"TerminateProcess", IDC_DRIVE_LIST, false, "", stays},
+        {"FindFirstFileA", kStart, false, "", "autostart on, shown, Warden stays"},
         {"nothing fails", IDC_DRIVE_LIST, false, "", "autostart off, shown, Warden gone"},
     };
     for (const auto& c : cases) {
@@ -145,12 +147,13 @@ TEST_F(FailureSweep, EachSystemCallDuringTrayAutostartAndWarden) {
         if (c.autostartWasOn)
             system.existingFiles.insert(system.startupFolder + "\\Korvane_Safe_Eject.lnk");
         system.deleteKeepsFile = c.failing[0] == '(';
+        if (c.command == kStart) system.failing[c.failing] = ERROR_ACCESS_DENIED;
         CreateWindowOn(DefaultMachineDescription());
         system.failing[c.failing] = ERROR_ACCESS_DENIED;
         system.calls.clear();
         if (c.command == IDC_DRIVE_LIST) List().m_chosenIndex = 2;
         const UINT command = c.command ? c.command : ID_OPTIONS_MINIMIZE_TO_TRAY;
-        Command(command, command == IDC_DRIVE_LIST ? LBN_DBLCLK : 0);
+        if (c.command != kStart) Command(command, command == IDC_DRIVE_LIST ? LBN_DBLCLK : 0);
         if (c.command == 0) Send(WM_TRAYNOTIFY, kTrayIconId, WM_RBUTTONDOWN);
         std::vector<std::string> boxes, due;
         for (const std::string& call : system.calls)
