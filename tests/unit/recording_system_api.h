@@ -68,8 +68,9 @@ public:
     BOOL Process32First(HANDLE, PROCESSENTRY32* entry) override {
         m_nextProcess = 0;
         // Toolhelp refuses a record whose size it does not know (ERROR_BAD_LENGTH).
-        return !Fails(Log("Process32First", entry->dwSize)) &&
-               entry->dwSize == sizeof(PROCESSENTRY32) && Next(entry);
+        const bool known = entry->dwSize == sizeof(PROCESSENTRY32);
+        return !Fails(Log("Process32First", known ? "full record" : Arg(entry->dwSize))) &&
+               known && Next(entry);
     }
     BOOL Process32Next(HANDLE, PROCESSENTRY32* e) override {
         return !Fails(Log("Process32Next")) && Next(e);
