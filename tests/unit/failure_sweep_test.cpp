@@ -112,7 +112,7 @@ TEST_F(FailureSweep, EachSystemCallDuringTrayAutostartAndWarden) {
     const std::string on = "Unable to set Korvane Safe Eject to auto start with Windows!",
                       off = "Unable to remove Korvane Safe Eject from auto starting with Windows!",
                       tray = "Unable to Set Tray Icon",
-                      stays = "autostart off, shown, Warden stays";
+                      stays = "autostart off, shown, Warden stays", paused = stays + ", paused";
     const struct {
         const char* failing;
         UINT command;  // 0: the tray menu; IDC_DRIVE_LIST: eject the locked Warden; kStart
@@ -133,12 +133,12 @@ TEST_F(FailureSweep, EachSystemCallDuringTrayAutostartAndWarden) {
         {"TrackPopupMenu", 0, false, "", "autostart off, hidden, Warden stays"},
         {"CreateToolhelp32Snapshot", IDC_DRIVE_LIST, false, "", stays},
         {"Process32First", IDC_DRIVE_LIST, false, "", stays},
-        {"Process32Next", IDC_DRIVE_LIST, false, "", stays},
-        {"OpenProcess(4097,0,42)", IDC_DRIVE_LIST, false, "", stays},
-        {"QueryFullProcessImageNameA", IDC_DRIVE_LIST, false, "", stays},
-        {"TerminateProcess", IDC_DRIVE_LIST, false, "", stays},
+        {"Process32Next", IDC_DRIVE_LIST, false, "", paused},
+        {"OpenProcess(4097,0,42)", IDC_DRIVE_LIST, false, "", paused},
+        {"QueryFullProcessImageNameA", IDC_DRIVE_LIST, false, "", paused},
+        {"TerminateProcess", IDC_DRIVE_LIST, false, "", paused},
         {"FindFirstFileA", kStart, false, "", "autostart on, shown, Warden stays"},
-        {"nothing fails", IDC_DRIVE_LIST, false, "", "autostart off, shown, Warden gone"},
+        {"nothing fails", IDC_DRIVE_LIST, false, "", "autostart off, shown, Warden gone, paused"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.failing) + (c.autostartWasOn ? " switching off" : ""));
@@ -149,6 +149,8 @@ TEST_F(FailureSweep, EachSystemCallDuringTrayAutostartAndWarden) {
         system.deleteKeepsFile = c.failing[0] == '(';
         if (c.command == kStart) system.failing[c.failing] = ERROR_ACCESS_DENIED;
         CreateWindowOn(DefaultMachineDescription());
+        Command(ID_OPTIONS_MINIMIZE_TO_TRAY);  // a visit to the tray before, and back
+        Send(WM_TRAYNOTIFY, kTrayIconId, WM_LBUTTONDBLCLK);
         system.failing[c.failing] = ERROR_ACCESS_DENIED;
         system.calls.clear();
         if (c.command == IDC_DRIVE_LIST) List().m_chosenIndex = 2;
@@ -163,7 +165,8 @@ TEST_F(FailureSweep, EachSystemCallDuringTrayAutostartAndWarden) {
                           ",Korvane_Safe_Eject," + c.box + ",0x0)");
         EXPECT_EQ(boxes, due);
         EXPECT_EQ("autostart " + Mark() + (::IsWindowVisible(Window()) ? ", shown" : ", hidden") +
-                      (machine->HasDisk(3) ? ", Warden stays" : ", Warden gone"),
+                      (machine->HasDisk(3) ? ", Warden stays" : ", Warden gone") +
+                      (system.CountCalls("Sleep") ? ", paused" : ""),
                   c.after);
         EXPECT_EQ(system.openHandles, 0);
     }

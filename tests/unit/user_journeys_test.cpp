@@ -193,6 +193,8 @@ TEST_F(Journey, TrayAtLogOn) {
     });
     system.failing.clear();
     Step("taskbar restarts", [&] { system.trayIcons.clear(), Send(WM_TASKBARCREATED); });
+    Step("restore", [&] { Command(ID_TRAY_RESTORE); });
+    Step("minimize to tray", [&] { Command(ID_OPTIONS_MINIMIZE_TO_TRAY); });
     Step("double-click the icon", [&] { Tray(WM_LBUTTONDBLCLK); });
     system.failing["Shell_NotifyIconA(0)"] = ERROR_TIMEOUT;
     Start(MachineOf({}, {}), "log-on start again, the third tick's add works");
