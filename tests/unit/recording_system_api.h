@@ -48,7 +48,7 @@ public:
     // What happened.
     std::vector<std::string> calls;
     std::vector<DWORD> terminated;
-    int openHandles = 0;
+    int openHandles = 0;  // and ID lists not freed
 
     size_t CountCalls(const std::string& prefix) const;
     static std::string Hex(uintptr_t value);
@@ -69,8 +69,8 @@ public:
         m_nextProcess = 0;
         // Toolhelp refuses a record whose size it does not know (ERROR_BAD_LENGTH).
         const bool known = entry->dwSize == sizeof(PROCESSENTRY32);
-        return !Fails(Log("Process32First", known ? "full record" : Arg(entry->dwSize))) &&
-               known && Next(entry);
+        return !Fails(Log("Process32First", known ? "full record" : Arg(entry->dwSize))) && known &&
+               Next(entry);
     }
     BOOL Process32Next(HANDLE, PROCESSENTRY32* e) override {
         return !Fails(Log("Process32Next")) && Next(e);
@@ -101,13 +101,13 @@ public:
     }
     HRESULT SHGetSpecialFolderLocation(HWND, int folder, PIDLIST_ABSOLUTE* pidl) override {
         if (Fails(Log("SHGetSpecialFolderLocation", folder))) return E_FAIL;
-        return *pidl = &m_folderId, S_OK;
+        return *pidl = &m_folderId, ++openHandles, S_OK;  // an ID list to free
     }
     BOOL SHGetPathFromIDListA(PCIDLIST_ABSOLUTE pidl, LPSTR path) override {
         return !Fails(Log("SHGetPathFromIDListA")) && pidl == &m_folderId &&
                std::snprintf(path, MAX_PATH, "%s", startupFolder.c_str());
     }
-    void CoTaskMemFree(void*) override { Log("CoTaskMemFree"); }
+    void CoTaskMemFree(void*) override { Log("CoTaskMemFree"), --openHandles; }
     HRESULT CoCreateInstance(REFCLSID clsid, IUnknown*, DWORD context, REFIID iid,
                              void** object) override {
         if (Fails(Log("CoCreateInstance", context))) return HRESULT_FROM_WIN32(m_lastError);
