@@ -141,33 +141,60 @@ protected:
     DriveListHost host{&fake};
 };
 
-// New rows go on top, their records following them (their height is
-// WindowFollowsEachChangeOfDisplayScale's). A release chooses the row under
-// the pointer, or the last row below them all, and lets go of the mouse the
-// press captured; a new choice repaints the rows whose look changes.
-TEST_F(DriveListControl, RowsAndTheReleaseThatChoosesOne) {
-    AddRows({"A", "B"});
-    AddRows({"C"});
-    EXPECT_EQ(host.RowTexts(), (Strings{"C", "B", "A"}));
-    EXPECT_EQ(host.list.RecordCount(), 3u);
-    RECT dirty{}, client;
-    Mouse(WM_LBUTTONDOWN, 50, 60);
-    EXPECT_EQ(::GetCapture(), g_list);
-    Mouse(WM_LBUTTONUP, 50, 60);
-    EXPECT_EQ(::GetCapture(), nullptr);
-    EXPECT_EQ(host.list.m_chosenIndex, 1);
+// The row the user clicks is chosen and highlighted, whichever row it is
+// (scrolled to first, as a user would): it follows its drive through
+// rebuilds that add, reorder and remove drives, the second rebuild as the
+// first, and goes with its drive. Each press lets go of the mouse it
+// captured; a release below the rows chooses the last; a new choice
+// repaints the row that lost it too.
+TEST_F(DriveListControl, TheClickedRowFollowsItsDriveThroughRebuilds) {
+    std::vector<SimDisk> disks;
+    for (DWORD n = 1; n <= 4; ++n) disks.push_back(MakeUsbDisk(n, "Disk " + std::to_string(n)));
+    SimulatedMachine machine({disks, {}, {}});
+    RecordingSystemApi system;
+    const auto chosenAfterRebuild = [&] {
+        host.table.Rebuild(machine, system, host.list, host.m_hWnd);
+        const int row = host.list.m_chosenIndex;
+        EXPECT_EQ(host.list.GetCurSel(), row < 0 ? LB_ERR : row) << "the highlight";
+        EXPECT_EQ(host.list.RecordCount(), size_t(host.list.GetCount()));
+        return row < 0 ? std::string("none") : std::string(host.Row(row).m_text);
+    };
+    RECT rect;
+    for (int row = 0; row < 4; ++row) {
+        machine.Replace({disks, {}, {}});
+        chosenAfterRebuild();
+        ::SendMessageA(g_list, LB_SETTOPINDEX, row, 0);
+        host.list.GetItemRect(row, &rect);
+        Mouse(WM_LBUTTONDOWN, 50, (rect.top + rect.bottom) / 2);
+        EXPECT_EQ(::GetCapture(), g_list);
+        Mouse(WM_LBUTTONUP, 50, (rect.top + rect.bottom) / 2);
+        EXPECT_EQ(::GetCapture(), nullptr);
+        const std::string drive = "(?:) Not Formatted\nDisk " + std::to_string(4 - row);
+        EXPECT_EQ(host.list.m_chosenIndex, row);
+        machine.PlugIn(MakeUsbDisk(5, "Disk 5"), {});
+        for (int second = 0; second < 2; ++second) EXPECT_EQ(chosenAfterRebuild(), drive);
+        EXPECT_EQ(host.list.m_chosenIndex, row + 1);
+        machine.Replace({{disks[2], disks[0], disks[3], disks[1]}, {}, {}});
+        EXPECT_EQ(chosenAfterRebuild(), drive);
+        machine.Unplug(DWORD(4 - row));
+        for (int second = 0; second < 2; ++second) EXPECT_EQ(chosenAfterRebuild(), "none");
+    }
+    machine.Replace({disks, {}, {}});
+    chosenAfterRebuild();
+    ::SendMessageA(g_list, LB_SETTOPINDEX, 0, 0);
+    host.list.SetChoice(0);
     ::ValidateRect(g_list, nullptr);
-    host.list.m_chosenIndex = 2;
-    host.list.RepaintChoice();
+    RECT client, dirty{};
+    Mouse(WM_LBUTTONUP, 10, 60);
     ASSERT_TRUE(::GetUpdateRect(g_list, &dirty, FALSE));
-    EXPECT_TRUE(dirty.top <= 40 && dirty.bottom > 80) << dirty.top << ".." << dirty.bottom;
-    host.list.RemoveAllItems();
-    EXPECT_EQ(host.list.RecordCount(), 0u);
-    AddRows({"A"});
+    EXPECT_TRUE(dirty.top <= 0 && dirty.bottom >= 80) << dirty.top << ".." << dirty.bottom;
+    machine.Replace({{disks[0]}, {}, {}});
+    chosenAfterRebuild();
     ::GetClientRect(g_list, &client);
     ASSERT_GT(client.bottom, 45) << "room below the one 40-pixel row";
     Mouse(WM_LBUTTONUP, 10, client.bottom - 2);
     EXPECT_EQ(host.list.m_chosenIndex, 0);
+    EXPECT_EQ(chosenAfterRebuild(), "(?:) Not Formatted\nDisk 1");
 }
 
 // The keys that move the highlight choose the row they highlight, and each
@@ -292,52 +319,162 @@ TEST_F(DriveListControl, ReadersHearEachRebuildOnceWithEveryRowWhole) {
     EXPECT_EQ(wine.OthersReferences(), 0u);
 }
 
-// One row drawn into the top of a bitmap, under it the picture it should
-// give: the frame and background, then both lines of text 44 pixels from the
-// left and 5 from the top, as DrawText puts them. High Contrast is switched on
-// and off again the ways Windows tells the dialog of it.
-TEST_F(DriveListControl, RowsAreDrawnInTheirLooksColours) {
-    const char* text = "(E:) DATA\nStick";
-    host.list.AddItem(text, nullptr);
-    HDC dc = ::CreateCompatibleDC(nullptr);
-    HBITMAP bitmap = ::CreateBitmap(200, 80, 1, 32, nullptr);
-    HGDIOBJ previous = ::SelectObject(dc, bitmap);
-    const COLORREF window = ::GetSysColor(COLOR_WINDOW), black = 0, white = 0xFFFFFF;
-    const struct {
-        UINT message;
-        bool highContrast;
-        UINT state;
-        COLORREF frame, paper, ink;
-    } cases[] = {
-        {WM_SETTINGCHANGE, true, 0, black, black, white},
-        {WM_SETTINGCHANGE, true, ODS_SELECTED, white, RGB(26, 235, 255), black},
-        {WM_SYSCOLORCHANGE, false, ODS_SELECTED, black, RGB(0, 0, 200), white},
-        {WM_SYSCOLORCHANGE, false, 0, window, window, black},
-    };
-    for (const auto& c : cases) {
-        fake.highContrast = c.highContrast;
-        ::SendMessageA(host.m_hWnd, c.message, 0, 0);
-        DRAWITEMSTRUCT draw{ODT_LISTBOX, IDC_DRIVE_LIST,  0, ODA_DRAWENTIRE, c.state, g_list,
-                            dc,          {0, 0, 200, 40}, 0};
-        ::SendMessageA(host.m_hWnd, WM_DRAWITEM, IDC_DRIVE_LIST, reinterpret_cast<LPARAM>(&draw));
-        RECT all{0, 40, 200, 80}, inner{1, 41, 199, 79}, box{44, 45, 200, 81};
-        for (const auto& [rect, colour] : {std::pair{&all, c.frame}, {&inner, c.paper}}) {
-            ::SetDCBrushColor(dc, colour);
-            ::FillRect(dc, rect, static_cast<HBRUSH>(::GetStockObject(DC_BRUSH)));
-        }
-        ::SetBkMode(dc, TRANSPARENT);
-        ::SetTextColor(dc, c.ink);
-        ::DrawTextA(dc, text, -1, &box, 0);
-        int differing = 0;
-        for (int y = 0; y < 37; ++y) {
-            for (int x = y < 2 ? 0 : 40; x < 200; ++x)
-                differing += ::GetPixel(dc, x, y) != ::GetPixel(dc, x, y + 40);
-        }
-        EXPECT_EQ(differing, 0) << c.highContrast << " " << c.state;
+// A picture of one row and a band around it, in pixels read straight from
+// memory; what is not painted keeps an ink no row uses.
+class Picture {
+public:
+    Picture(int width, int height) : m_width(width), m_height(height) {
+        BITMAPINFO info{};
+        info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+        m_bitmap = ::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &m_bits, nullptr, 0);
+        m_previous = ::SelectObject(dc, m_bitmap);
+        Fill({0, 0, width, height}, RGB(255, 0, 255));
     }
-    ::SelectObject(dc, previous);
-    ::DeleteObject(bitmap);
-    ::DeleteDC(dc);
+    ~Picture() {
+        ::SelectObject(dc, m_previous);
+        ::DeleteObject(m_bitmap);
+        ::DeleteDC(dc);
+    }
+    void Fill(RECT rect, COLORREF colour) const {
+        ::SetDCBrushColor(dc, colour);
+        ::FillRect(dc, &rect, static_cast<HBRUSH>(::GetStockObject(DC_BRUSH)));
+    }
+    // The first pixel that differs, as "x,y", or "" when none does.
+    std::string FirstDifference(const Picture& other) const {
+        ::GdiFlush();
+        const auto* mine = static_cast<const DWORD*>(m_bits);
+        const auto* theirs = static_cast<const DWORD*>(other.m_bits);
+        for (int at = 0; at < m_width * m_height; ++at)
+            if (mine[at] != theirs[at])
+                return std::to_string(at % m_width) + "," + std::to_string(at / m_width);
+        return "";
+    }
+
+    HDC dc = ::CreateCompatibleDC(nullptr);
+
+private:
+    int m_width, m_height;
+    void* m_bits = nullptr;
+    HBITMAP m_bitmap;
+    HGDIOBJ m_previous;
+};
+
+// Every kind of row, chosen and not, in the ordinary and the High Contrast
+// look, at 100% and 150% display scale, each drawn whole and compared with a
+// picture made from Windows' own parts: the look's fills and frame, the
+// separator as a sunken bottom edge paints it (3D light above, highlight
+// below), the icon resource loaded at the scale's size, the text where it
+// belongs. Rows are 2600 pixels wide so that the 255th character of a long
+// row shows, and the 256th would.
+TEST_F(DriveListControl, EveryRowKindIsDrawnWholeChosenAndNot) {
+    const std::string digits = "0123456789", atLimit = [&] {
+        std::string name;
+        while (name.size() < 300) name += digits;
+        return name;
+    }();
+    SimDisk uas = MakeUsbDisk(7, "Fast SSD"), lower = MakeUsbDisk(8, "qnv korvane kr7 usb device");
+    uas.enumerator = "SCSI";
+    uas.parentId = "USB\\VID_FFFF&PID_0A56\\7";
+    const std::vector<SimDisk> disks{MakeUsbDisk(1, "QNV Korvane KR7 USB Device"),
+                                     MakeUsbDisk(2, "QNV KORVANE USB Device"),
+                                     MakeUsbDisk(3, "QN Warden USB Device"),
+                                     MakeUsbDisk(4, "QN Warden USB Device"),
+                                     MakeUsbDisk(5, "QNV Korvane KR7 USB Device"),
+                                     MakeUsbDisk(6, "Generic Flash Disk"),
+                                     uas,
+                                     lower,
+                                     MakeUsbDisk(9, "Stick \x80"),
+                                     MakeUsbDisk(10, atLimit.substr(0, 236)),
+                                     MakeUsbDisk(11, atLimit)};
+    SimVolume unreadable = VolumeOf(5, "H:\\", std::nullopt, 1, 2);
+    unreadable.freeSpaceFails = false;
+    SimulatedMachine machine(
+        {disks,
+         {VolumeOf(1, "E:\\", "STICK", 7 << 10, 15 << 10), VolumeOf(2, "F:\\", "CITADEL", 500, 980),
+          VolumeOf(3, "G:\\", std::nullopt), unreadable, VolumeOf(6, "I:\\", "DATA", 0, 1000),
+          VolumeOf(7, "J:\\", "SSD", 1001, 2048), VolumeOf(9, "K:\\", "CAF\xC9", 1, 2)},
+         {}});
+    const std::string cut = "(?:) Not Formatted\n" + atLimit.substr(0, 236);
+    // In the machine's disk order; the list shows them newest first.
+    const std::vector<std::pair<std::string, int>> rows{
+        {"(E:) STICK\nKorvane KR7  [7GB/15GB Free]", IDI_KR7},
+        {"(F:) CITADEL\nKorvane Citadel  [500MB/980MB Free]", IDI_CITADEL},
+        {"(G:) (QN Warden Drive is currently locked. Safe to eject.)\nKorvane Warden  [-]",
+         IDI_WARDEN},
+        {"(?:) Not Formatted\nKorvane Warden", IDI_WARDEN},
+        {"(H:) (Volume label invalid, try clicking the refresh icon)\nKorvane KR7  [1MB/2MB Free]",
+         IDI_KR7},
+        {"(I:) DATA\nGeneric Flash Disk  [0MB/1000MB Free]", IDI_GENERIC_DISK},
+        {"(J:) SSD\nFast SSD  [0GB/2GB Free]", IDI_GENERIC_DISK},
+        {"(?:) Not Formatted\nqnv korvane kr7 usb device", IDI_GENERIC_DISK},
+        {"(K:) CAF\xC9\nStick \x80  [1MB/2MB Free]", IDI_GENERIC_DISK},
+        {cut, IDI_GENERIC_DISK},
+        {cut, IDI_GENERIC_DISK},
+        {"No removal disks found.", IDI_NO_DRIVES}};
+    RecordingSystemApi system;
+    const struct {
+        UINT dpi;
+        int height, iconAt, iconSize, textX, textY;
+    } scales[] = {{96, 40, 2, 32, 44, 5}, {144, 60, 3, 48, 66, 8}};
+    const struct {
+        bool highContrast;
+        COLORREF back, ink, frame, chosenBack, chosenInk;
+    } looks[] = {{false, ::GetSysColor(COLOR_WINDOW), 0, 0, RGB(0, 0, 200), 0xFFFFFF},
+                 {true, 0, 0xFFFFFF, 0xFFFFFF, RGB(26, 235, 255), 0}};
+    constexpr int kWidth = 2600;
+    for (const auto& look : looks) {
+        fake.highContrast = look.highContrast;
+        ::SendMessageA(host.m_hWnd, WM_SETTINGCHANGE, 0, 0);
+        for (const auto& scale : scales) {
+            host.list.ScaleTo(96);
+            host.table.Rebuild(machine, system, host.list, host.m_hWnd);
+            host.list.ScaleTo(scale.dpi);  // the rows shown take the new scale's icons
+            for (size_t kind = 0; kind < rows.size(); ++kind) {
+                if (kind + 1 == rows.size()) {
+                    SimulatedMachine empty({});
+                    host.table.Rebuild(empty, system, host.list, host.m_hWnd);
+                    host.list.ScaleTo(scale.dpi);
+                }
+                const auto& [text, icon] = rows[kind];
+                const int row = kind + 1 == rows.size() ? 0 : int(disks.size() - 1 - kind);
+                const int h = scale.height;
+                for (const auto& [action, state] : {std::pair{UINT(ODA_DRAWENTIRE), 0u},
+                                                    {UINT(ODA_DRAWENTIRE), UINT(ODS_SELECTED)},
+                                                    {UINT(ODA_SELECT), UINT(ODS_SELECTED)},
+                                                    {UINT(ODA_SELECT), 0u},
+                                                    {UINT(ODA_FOCUS), UINT(ODS_FOCUS)}}) {
+                    Picture drawn(kWidth, h + 4), expected(kWidth, h + 4);
+                    DRAWITEMSTRUCT draw{
+                        ODT_LISTBOX, IDC_DRIVE_LIST, UINT(row),         action, state,
+                        g_list,      drawn.dc,       {0, 0, kWidth, h}, 0};
+                    ::SendMessageA(host.m_hWnd, WM_DRAWITEM, IDC_DRIVE_LIST, LPARAM(&draw));
+                    const bool chosen = state == ODS_SELECTED, inset = chosen;
+                    if (action != ODA_FOCUS) {
+                        if (chosen) expected.Fill({0, 0, kWidth, h}, look.frame);
+                        expected.Fill({inset, inset, kWidth - inset, h - inset},
+                                      chosen ? look.chosenBack : look.back);
+                        expected.Fill({inset, h - 2 - inset, kWidth - inset, h - 1 - inset},
+                                      ::GetSysColor(COLOR_3DLIGHT));
+                        expected.Fill({inset, h - 1 - inset, kWidth - inset, h - inset},
+                                      ::GetSysColor(COLOR_BTNHIGHLIGHT));
+                        HICON image =
+                            HICON(::LoadImageA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(icon),
+                                               IMAGE_ICON, scale.iconSize, scale.iconSize, 0));
+                        ::DrawIconEx(expected.dc, scale.iconAt, scale.iconAt, image, 0, 0, 0,
+                                     nullptr, DI_NORMAL);
+                        ::DestroyIcon(image);
+                        RECT box{scale.textX, scale.textY, kWidth, h + 4};
+                        ::SetBkMode(expected.dc, TRANSPARENT);
+                        ::SetTextColor(expected.dc, chosen ? look.chosenInk : look.ink);
+                        ::DrawTextA(expected.dc, text.c_str(), -1, &box, 0);
+                    }
+                    EXPECT_EQ(drawn.FirstDifference(expected), "")
+                        << text << "\nlook " << look.highContrast << ", dpi " << scale.dpi
+                        << ", action " << action << ", state " << state;
+                }
+            }
+        }
+    }
 }
 
 }  // namespace
