@@ -99,10 +99,9 @@ TEST_F(DriveDiscovery, OddAndFailingMachines) {
     unnamed.friendlyName.reset();
     unnumbered.deviceNumberReadable = false;   // disk 0 holds a volume below
     gone.present = gone.hasInterface = false;  // remembered by Windows, never looked at
-    const std::string longest(32, 'L');        // NTFS's longest label, 33 bytes with its NUL
     SimVolume noOpen = Volume(1, "E:\\", "NOOPEN"), spanned = Volume(1, "F:\\", "SPAN"),
               noFree = Volume(1, "E:\\", "DATA"), noExtents = Volume(0, "E:\\", "LOST"),
-              good = Volume(1, "G:\\", longest, 5, 6);
+              good = Volume(1, "G:\\", "GOOD", 5, 6);
     noOpen.openable = false;
     spanned.extentCount = 2;
     noFree.freeSpaceFails = true;
@@ -125,13 +124,19 @@ TEST_F(DriveDiscovery, OddAndFailingMachines) {
              // The second disk's detail size query answers no size.
              {{Usb(1, "K"), Usb(4, "X")}, {}, {Bare("K")}, "SetupDiGetDeviceInterfaceDetailA", 3},
              {{Usb(1, "K"), Usb(5, "No heap")}, {}, {Bare("K")}, "HeapAlloc", 2},
-             {{Usb(1, "S")}, {noOpen, spanned, good}, {"(G:) " + longest + "\nS  [5MB/6MB Free]"}},
+             {{Usb(1, "S")}, {noOpen, spanned, good}, {"(G:) GOOD\nS  [5MB/6MB Free]"}},
              {{Usb(1, "S")}, {Volume(1, "E:\\", "DATA")}, {Bare("S")}, "FindFirstVolumeA", 1},
              // Values the platform may leave undefined are never shown or matched.
              {{unnamed, unnumbered},
               {noFree, Volume(0, "F:\\", "NOT MINE")},
               {"(E:) DATA\nUSB Mass Storage Device  [-]", Bare("Unnumbered")}},
              {{gone, Usb(0, "Stick")}, {noExtents}, {Bare("Stick")}},
+             // Figures arrive unsigned and are read as signed: only a negative
+             // total reads "-".
+             {{Usb(1, "S"), Usb(2, "T")},
+              {Volume(1, "E:\\", "NEG", 500, ULONGLONG(-1)),
+               Volume(2, "F:\\", "BIG", 1ULL << 43, 980)},
+              {"(E:) NEG\nS  [-]", "(F:) BIG\nT  [-8796093022208MB/980MB Free]"}},
              // "C:\mnt\stick\" makes the device path "\\.\C:mnt\stick\", which
              // names no device: the volume is passed over.
              {{Usb(1, "Stick")}, {Volume(1, "C:\\mnt\\stick\\", "DATA")}, {Bare("Stick")}},
