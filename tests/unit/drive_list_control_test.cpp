@@ -129,9 +129,6 @@ protected:
         g_reader = &fake;
         g_heard.clear();
     }
-    void AddRows(std::initializer_list<const char*> texts) {
-        for (const char* text : texts) host.list.AddItem(text, ProgramIcon(IDI_GENERIC_DISK));
-    }
     void Mouse(UINT message, int x, int y) const {
         ::SendMessageA(g_list, message, message == WM_LBUTTONDOWN ? MK_LBUTTON : 0,
                        MAKELPARAM(x, y));
@@ -146,7 +143,7 @@ protected:
 // rebuilds that add, reorder and remove drives, the second rebuild as the
 // first, and goes with its drive. Each press lets go of the mouse it
 // captured; a release below the rows chooses the last; a new choice
-// repaints the row that lost it too.
+// repaints the row that lost it too; the keys choose as they highlight.
 TEST_F(DriveListControl, TheClickedRowFollowsItsDriveThroughRebuilds) {
     std::vector<SimDisk> disks;
     for (DWORD n = 1; n <= 4; ++n) disks.push_back(MakeUsbDisk(n, "Disk " + std::to_string(n)));
@@ -188,6 +185,31 @@ TEST_F(DriveListControl, TheClickedRowFollowsItsDriveThroughRebuilds) {
     Mouse(WM_LBUTTONUP, 10, 60);
     ASSERT_TRUE(::GetUpdateRect(g_list, &dirty, FALSE));
     EXPECT_TRUE(dirty.top <= 0 && dirty.bottom >= 80) << dirty.top << ".." << dirty.bottom;
+    // The keys choose the row they highlight, down to the bottom one, and
+    // each new choice is announced (Wine's list box raises no event for its
+    // selection: what is heard is the list's own announcement). Down on the
+    // last row and Up on the first stay; a page is one row here.
+    host.list.SetChoice(0);
+    ::SetFocus(g_list);
+    HWINEVENTHOOK hook = ::SetWinEventHook(EVENT_OBJECT_FOCUS, EVENT_OBJECT_SELECTION, nullptr,
+                                           &HearEvent, ::GetCurrentProcessId(), 0, 0);
+    const UINT keys[] = {VK_DOWN, VK_DOWN, VK_DOWN,  VK_DOWN, VK_UP, VK_HOME,
+                         VK_UP,   VK_END,  VK_PRIOR, VK_NEXT, 'X'};
+    const int rows[] = {1, 2, 3, 3, 2, 0, 0, 3, 2, 3, 3};
+    for (size_t press = 0; press < std::size(keys); ++press) {
+        const int before = host.list.m_chosenIndex, row = rows[press];
+        g_heard.clear();
+        ::SendMessageA(g_list, WM_KEYDOWN, keys[press], 0);
+        MSG message;
+        while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageA(&message);
+        EXPECT_EQ(host.list.GetCurSel(), row) << press;
+        EXPECT_EQ(host.list.m_chosenIndex, row) << press;
+        const std::wstring child = std::to_wstring(row + 1) + L": (?:) Not Formatted, Disk " +
+                                   std::to_wstring(4 - row) + L";";
+        const std::vector<std::wstring> announced{L"focus " + child, L"selection " + child};
+        EXPECT_EQ(g_heard, row == before ? std::vector<std::wstring>{} : announced) << press;
+    }
+    ::UnhookWinEvent(hook);
     machine.Replace({{disks[0]}, {}, {}});
     chosenAfterRebuild();
     ::GetClientRect(g_list, &client);
@@ -195,36 +217,6 @@ TEST_F(DriveListControl, TheClickedRowFollowsItsDriveThroughRebuilds) {
     Mouse(WM_LBUTTONUP, 10, client.bottom - 2);
     EXPECT_EQ(host.list.m_chosenIndex, 0);
     EXPECT_EQ(chosenAfterRebuild(), "(?:) Not Formatted\nDisk 1");
-}
-
-// The keys that move the highlight choose the row they highlight, and each
-// new choice is announced to screen readers (Wine's list box raises no event
-// for its selection: what is seen here is the list's own announcement).
-TEST_F(DriveListControl, KeysChooseTheRowTheyHighlightAndAnnounceIt) {
-    AddRows({"A", "B", "C"});
-    host.list.SetCurSel(0);
-    ::SetFocus(g_list);
-    HWINEVENTHOOK hook = ::SetWinEventHook(EVENT_OBJECT_FOCUS, EVENT_OBJECT_SELECTION, nullptr,
-                                           &HearEvent, ::GetCurrentProcessId(), 0, 0);
-    // Down on the last row stays; a page is one row here.
-    const UINT keys[] = {VK_DOWN, VK_DOWN, VK_DOWN,  VK_UP,   VK_HOME,
-                         VK_UP,   VK_END,  VK_PRIOR, VK_NEXT, 'X'};
-    const int rows[] = {1, 2, 2, 1, 0, 0, 2, 1, 2, 2};
-    for (size_t press = 0; press < std::size(keys); ++press) {
-        const UINT key = keys[press];
-        const int row = rows[press];
-        const int before = host.list.m_chosenIndex;
-        g_heard.clear();
-        ::SendMessageA(g_list, WM_KEYDOWN, key, 0);
-        MSG message;
-        while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageA(&message);
-        EXPECT_EQ(host.list.GetCurSel(), row) << key;
-        EXPECT_EQ(host.list.m_chosenIndex, row) << key;
-        const std::wstring child = std::to_wstring(row + 1) + L": " + L"CBA"[row] + L";";
-        const std::vector<std::wstring> announced{L"focus " + child, L"selection " + child};
-        EXPECT_EQ(g_heard, row == before ? std::vector<std::wstring>{} : announced) << key;
-    }
-    ::UnhookWinEvent(hook);
 }
 
 // Sizes in megabytes; a volume without a label is locked and answers no
