@@ -349,11 +349,8 @@ private:
 // belongs. Rows are 2600 pixels wide so that the 255th character of a long
 // row shows, and the 256th would.
 TEST_F(DriveListControl, EveryRowKindIsDrawnWholeChosenAndNot) {
-    const std::string digits = "0123456789", atLimit = [&] {
-        std::string name;
-        while (name.size() < 300) name += digits;
-        return name;
-    }();
+    std::string atLimit;  // a name whose every character shows where the row is cut
+    while (atLimit.size() < 300) atLimit += "0123456789";
     SimDisk uas = MakeUsbDisk(7, "Fast SSD"), lower = MakeUsbDisk(8, "qnv korvane kr7 usb device");
     uas.enumerator = "SCSI";
     uas.parentId = "USB\\VID_FFFF&PID_0A56\\7";
