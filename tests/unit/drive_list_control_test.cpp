@@ -412,13 +412,15 @@ TEST_F(DriveListControl, EveryRowKindIsDrawnWholeChosenAndNot) {
             host.list.ScaleTo(scale.dpi);  // the rows shown take the new scale's icons
             for (size_t kind = 0; kind < rows.size(); ++kind) {
                 if (kind + 1 == rows.size()) {
-                    SimulatedMachine empty({});
+                    SimulatedMachine empty({});  // rebuilt at the scale: measured and loaded at it
                     host.table.Rebuild(empty, system, host.list, host.m_hWnd);
-                    host.list.ScaleTo(scale.dpi);
                 }
                 const auto& [text, icon] = rows[kind];
                 const int row = kind + 1 == rows.size() ? 0 : int(disks.size() - 1 - kind);
                 const int h = scale.height;
+                RECT shown{};  // the row's place in the list, at the list's scale
+                host.list.GetItemRect(row, &shown);
+                EXPECT_EQ(shown.bottom - shown.top, h) << text;
                 for (size_t step = 0; step < std::size(kActions); ++step) {
                     const UINT action = kActions[step], state = kStates[step];
                     Picture drawn(kWidth, h + 4), expected(kWidth, h + 4);
