@@ -129,9 +129,6 @@ protected:
         g_reader = &fake;
         g_heard.clear();
     }
-    void AddRows(std::initializer_list<const char*> texts) {
-        for (const char* text : texts) host.list.AddItem(text, ProgramIcon(IDI_GENERIC_DISK));
-    }
     void Mouse(UINT message, int x, int y) const {
         ::SendMessageA(g_list, message, message == WM_LBUTTONDOWN ? MK_LBUTTON : 0,
                        MAKELPARAM(x, y));
@@ -141,67 +138,85 @@ protected:
     DriveListHost host{&fake};
 };
 
-// New rows go on top, their records following them (their height is
-// WindowFollowsEachChangeOfDisplayScale's). A release chooses the row under
-// the pointer, or the last row below them all, and lets go of the mouse the
-// press captured; a new choice repaints the rows whose look changes.
-TEST_F(DriveListControl, RowsAndTheReleaseThatChoosesOne) {
-    AddRows({"A", "B"});
-    AddRows({"C"});
-    EXPECT_EQ(host.RowTexts(), (Strings{"C", "B", "A"}));
-    EXPECT_EQ(host.list.RecordCount(), 3u);
-    RECT dirty{}, client;
-    Mouse(WM_LBUTTONDOWN, 50, 60);
-    EXPECT_EQ(::GetCapture(), g_list);
-    Mouse(WM_LBUTTONUP, 50, 60);
-    EXPECT_EQ(::GetCapture(), nullptr);
-    EXPECT_EQ(host.list.m_chosenIndex, 1);
+// The row the user clicks is chosen and highlighted, whichever row it is
+// (scrolled to first, as a user would): it follows its drive through
+// rebuilds that add, reorder and remove drives, the second rebuild as the
+// first, and goes with its drive. Each press lets go of the mouse it
+// captured; a release below the rows chooses the last; a new choice
+// repaints the row that lost it too; the keys choose as they highlight.
+TEST_F(DriveListControl, TheClickedRowFollowsItsDriveThroughRebuilds) {
+    std::vector<SimDisk> disks;
+    for (DWORD n = 1; n <= 4; ++n) disks.push_back(MakeUsbDisk(n, "Disk " + std::to_string(n)));
+    SimulatedMachine machine({disks, {}, {}});
+    RecordingSystemApi system;
+    const auto chosenAfterRebuild = [&] {
+        host.table.Rebuild(machine, system, host.list, host.m_hWnd);
+        const int row = host.list.m_chosenIndex;
+        EXPECT_EQ(host.list.GetCurSel(), row < 0 ? LB_ERR : row) << "the highlight";
+        EXPECT_EQ(host.list.RecordCount(), size_t(host.list.GetCount()));
+        return row < 0 ? std::string("none") : std::string(host.Row(row).m_text);
+    };
+    RECT rect;
+    for (int row = 0; row < 4; ++row) {
+        machine.Replace({disks, {}, {}});
+        chosenAfterRebuild();
+        ::SendMessageA(g_list, LB_SETTOPINDEX, row, 0);
+        host.list.GetItemRect(row, &rect);
+        Mouse(WM_LBUTTONDOWN, 50, (rect.top + rect.bottom) / 2);
+        EXPECT_EQ(::GetCapture(), g_list);
+        Mouse(WM_LBUTTONUP, 50, (rect.top + rect.bottom) / 2);
+        EXPECT_EQ(::GetCapture(), nullptr);
+        const std::string drive = "(?:) Not Formatted\nDisk " + std::to_string(4 - row);
+        EXPECT_EQ(host.list.m_chosenIndex, row);
+        machine.PlugIn(MakeUsbDisk(5, "Disk 5"), {});
+        for (int second = 0; second < 2; ++second) EXPECT_EQ(chosenAfterRebuild(), drive);
+        EXPECT_EQ(host.list.m_chosenIndex, row + 1);
+        machine.Replace({{disks[2], disks[0], disks[3], disks[1]}, {}, {}});
+        EXPECT_EQ(chosenAfterRebuild(), drive);
+        machine.Unplug(DWORD(4 - row));
+        for (int second = 0; second < 2; ++second) EXPECT_EQ(chosenAfterRebuild(), "none");
+    }
+    machine.Replace({disks, {}, {}});
+    chosenAfterRebuild();
+    ::SendMessageA(g_list, LB_SETTOPINDEX, 0, 0);
+    host.list.SetChoice(0);
     ::ValidateRect(g_list, nullptr);
-    host.list.m_chosenIndex = 2;
-    host.list.RepaintChoice();
+    RECT client, dirty{};
+    Mouse(WM_LBUTTONUP, 10, 60);
     ASSERT_TRUE(::GetUpdateRect(g_list, &dirty, FALSE));
-    EXPECT_TRUE(dirty.top <= 40 && dirty.bottom > 80) << dirty.top << ".." << dirty.bottom;
-    host.list.RemoveAllItems();
-    EXPECT_EQ(host.list.RecordCount(), 0u);
-    AddRows({"A"});
+    EXPECT_TRUE(dirty.top <= 0 && dirty.bottom >= 80) << dirty.top << ".." << dirty.bottom;
+    // The keys choose the row they highlight, down to the bottom one, and
+    // each new choice is announced (Wine's list box raises no event for its
+    // selection: what is heard is the list's own announcement). Down on the
+    // last row and Up on the first stay; a page is one row here.
+    host.list.SetChoice(0);
+    ::SetFocus(g_list);
+    HWINEVENTHOOK hook = ::SetWinEventHook(EVENT_OBJECT_FOCUS, EVENT_OBJECT_SELECTION, nullptr,
+                                           &HearEvent, ::GetCurrentProcessId(), 0, 0);
+    const UINT keys[] = {VK_DOWN, VK_DOWN, VK_DOWN,  VK_DOWN, VK_UP, VK_HOME,
+                         VK_UP,   VK_END,  VK_PRIOR, VK_NEXT, 'X'};
+    const int rows[] = {1, 2, 3, 3, 2, 0, 0, 3, 2, 3, 3};
+    for (size_t press = 0; press < std::size(keys); ++press) {
+        const int before = host.list.m_chosenIndex, row = rows[press];
+        g_heard.clear();
+        ::SendMessageA(g_list, WM_KEYDOWN, keys[press], 0);
+        MSG message;
+        while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageA(&message);
+        EXPECT_EQ(host.list.GetCurSel(), row) << press;
+        EXPECT_EQ(host.list.m_chosenIndex, row) << press;
+        const std::wstring child = std::to_wstring(row + 1) + L": (?:) Not Formatted, Disk " +
+                                   std::to_wstring(4 - row) + L";";
+        const std::vector<std::wstring> announced{L"focus " + child, L"selection " + child};
+        EXPECT_EQ(g_heard, row == before ? std::vector<std::wstring>{} : announced) << press;
+    }
+    ::UnhookWinEvent(hook);
+    machine.Replace({{disks[0]}, {}, {}});
+    chosenAfterRebuild();
     ::GetClientRect(g_list, &client);
     ASSERT_GT(client.bottom, 45) << "room below the one 40-pixel row";
     Mouse(WM_LBUTTONUP, 10, client.bottom - 2);
     EXPECT_EQ(host.list.m_chosenIndex, 0);
-}
-
-// The keys that move the highlight choose the row they highlight, and each
-// new choice is announced to screen readers (Wine's list box raises no event
-// for its selection: what is seen here is the list's own announcement).
-TEST_F(DriveListControl, KeysChooseTheRowTheyHighlightAndAnnounceIt) {
-    AddRows({"A", "B", "C"});
-    host.list.SetCurSel(0);
-    ::SetFocus(g_list);
-    HWINEVENTHOOK hook = ::SetWinEventHook(EVENT_OBJECT_FOCUS, EVENT_OBJECT_SELECTION, nullptr,
-                                           &HearEvent, ::GetCurrentProcessId(), 0, 0);
-    // Down on the last row stays; a page is one row here.
-    for (const auto& [key, row] : {std::pair<UINT, int>{VK_DOWN, 1},
-                                   {VK_DOWN, 2},
-                                   {VK_DOWN, 2},
-                                   {VK_UP, 1},
-                                   {VK_HOME, 0},
-                                   {VK_UP, 0},
-                                   {VK_END, 2},
-                                   {VK_PRIOR, 1},
-                                   {VK_NEXT, 2},
-                                   {'X', 2}}) {
-        const int before = host.list.m_chosenIndex;
-        g_heard.clear();
-        ::SendMessageA(g_list, WM_KEYDOWN, key, 0);
-        MSG message;
-        while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageA(&message);
-        EXPECT_EQ(host.list.GetCurSel(), row) << key;
-        EXPECT_EQ(host.list.m_chosenIndex, row) << key;
-        const std::wstring child = std::to_wstring(row + 1) + L": " + L"CBA"[row] + L";";
-        const std::vector<std::wstring> announced{L"focus " + child, L"selection " + child};
-        EXPECT_EQ(g_heard, row == before ? std::vector<std::wstring>{} : announced) << key;
-    }
-    ::UnhookWinEvent(hook);
+    EXPECT_EQ(chosenAfterRebuild(), "(?:) Not Formatted\nDisk 1");
 }
 
 // Sizes in megabytes; a volume without a label is locked and answers no
@@ -241,7 +256,6 @@ TEST_F(DriveListControl, ReadersHearEachRebuildOnceWithEveryRowWhole) {
                        euro = L"(H:) CAF\u00C9, Stick \u20AC, 1MB/2MB Free",
                        generic = L"(?:) Not Formatted, Generic Flash Disk",
                        formatted = L"(F:) NEW, Generic Flash Disk, 0MB/0MB Free",
-                       citadel = L"(F:) CITADEL, Korvane Citadel, 500MB/980MB Free",
                        locked =
                            L"(G:) (QN Warden Drive is currently locked. Safe to eject.), "
                            L"Korvane Warden, -";
@@ -268,14 +282,9 @@ TEST_F(DriveListControl, ReadersHearEachRebuildOnceWithEveryRowWhole) {
     machine.Unplug(3);  // above the choice
     EXPECT_EQ(rebuild(), heard({euro, generic, kr7}, 2, generic));
     EXPECT_EQ(rebuild(), heard({}));
-    machine.PlugIn(MakeUsbDisk(5, "QNV KORVANE USB Device"),
-                   {VolumeOf(5, "F:\\", "CITADEL", 500, 980)});
-    EXPECT_EQ(rebuild(), heard({citadel, euro, generic, kr7}, 3, generic));
-    const std::vector<SimDisk> reordered{disks[3], disks[1], disks[0]};
-    machine.Replace({reordered, {stick, cafe}, {}});
-    EXPECT_EQ(rebuild(), heard({kr7, generic, euro}, 2, generic));
-    machine.Replace({reordered, {stick, cafe, VolumeOf(2, "F:\\", "NEW")}, {}});
-    EXPECT_EQ(rebuild(), heard({kr7, formatted, euro}, 2, formatted)) << "the choice renamed";
+    machine.Replace(
+        {{disks[0], disks[1], disks[3]}, {stick, cafe, VolumeOf(2, "F:\\", "NEW")}, {}});
+    EXPECT_EQ(rebuild(), heard({euro, formatted, kr7}, 2, formatted)) << "the choice renamed";
     machine.Replace({});
     EXPECT_EQ(rebuild(), heard({L"No removal disks found."}));
     host.list.RemoveAllItems();  // as a device change does before its rebuild
@@ -292,52 +301,160 @@ TEST_F(DriveListControl, ReadersHearEachRebuildOnceWithEveryRowWhole) {
     EXPECT_EQ(wine.OthersReferences(), 0u);
 }
 
-// One row drawn into the top of a bitmap, under it the picture it should
-// give: the frame and background, then both lines of text 44 pixels from the
-// left and 5 from the top, as DrawText puts them. High Contrast is switched on
-// and off again the ways Windows tells the dialog of it.
-TEST_F(DriveListControl, RowsAreDrawnInTheirLooksColours) {
-    const char* text = "(E:) DATA\nStick";
-    host.list.AddItem(text, nullptr);
-    HDC dc = ::CreateCompatibleDC(nullptr);
-    HBITMAP bitmap = ::CreateBitmap(200, 80, 1, 32, nullptr);
-    HGDIOBJ previous = ::SelectObject(dc, bitmap);
-    const COLORREF window = ::GetSysColor(COLOR_WINDOW), black = 0, white = 0xFFFFFF;
-    const struct {
-        UINT message;
-        bool highContrast;
-        UINT state;
-        COLORREF frame, paper, ink;
-    } cases[] = {
-        {WM_SETTINGCHANGE, true, 0, black, black, white},
-        {WM_SETTINGCHANGE, true, ODS_SELECTED, white, RGB(26, 235, 255), black},
-        {WM_SYSCOLORCHANGE, false, ODS_SELECTED, black, RGB(0, 0, 200), white},
-        {WM_SYSCOLORCHANGE, false, 0, window, window, black},
-    };
-    for (const auto& c : cases) {
-        fake.highContrast = c.highContrast;
-        ::SendMessageA(host.m_hWnd, c.message, 0, 0);
-        DRAWITEMSTRUCT draw{ODT_LISTBOX, IDC_DRIVE_LIST,  0, ODA_DRAWENTIRE, c.state, g_list,
-                            dc,          {0, 0, 200, 40}, 0};
-        ::SendMessageA(host.m_hWnd, WM_DRAWITEM, IDC_DRIVE_LIST, reinterpret_cast<LPARAM>(&draw));
-        RECT all{0, 40, 200, 80}, inner{1, 41, 199, 79}, box{44, 45, 200, 81};
-        for (const auto& [rect, colour] : {std::pair{&all, c.frame}, {&inner, c.paper}}) {
-            ::SetDCBrushColor(dc, colour);
-            ::FillRect(dc, rect, static_cast<HBRUSH>(::GetStockObject(DC_BRUSH)));
-        }
-        ::SetBkMode(dc, TRANSPARENT);
-        ::SetTextColor(dc, c.ink);
-        ::DrawTextA(dc, text, -1, &box, 0);
-        int differing = 0;
-        for (int y = 0; y < 37; ++y) {
-            for (int x = y < 2 ? 0 : 40; x < 200; ++x)
-                differing += ::GetPixel(dc, x, y) != ::GetPixel(dc, x, y + 40);
-        }
-        EXPECT_EQ(differing, 0) << c.highContrast << " " << c.state;
+// A picture of one row and a band around it, in pixels read straight from
+// memory; what is not painted keeps an ink no row uses.
+class Picture {
+public:
+    Picture(int width, int height) : m_width(width), m_height(height) {
+        BITMAPINFO info{};
+        info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+        m_bitmap = ::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &m_bits, nullptr, 0);
+        m_previous = ::SelectObject(dc, m_bitmap);
+        Fill({0, 0, width, height}, RGB(255, 0, 255));
     }
-    ::SelectObject(dc, previous);
-    ::DeleteObject(bitmap);
-    ::DeleteDC(dc);
+    ~Picture() {
+        ::SelectObject(dc, m_previous);
+        ::DeleteObject(m_bitmap);
+        ::DeleteDC(dc);
+    }
+    void Fill(RECT rect, COLORREF colour) const {
+        ::SetDCBrushColor(dc, colour);
+        ::FillRect(dc, &rect, static_cast<HBRUSH>(::GetStockObject(DC_BRUSH)));
+    }
+    // The first pixel that differs, as "x,y", or "" when none does.
+    std::string FirstDifference(const Picture& other) const {
+        ::GdiFlush();
+        const auto* mine = static_cast<const DWORD*>(m_bits);
+        const auto* theirs = static_cast<const DWORD*>(other.m_bits);
+        for (int at = 0; at < m_width * m_height; ++at)
+            if (mine[at] != theirs[at])
+                return std::to_string(at % m_width) + "," + std::to_string(at / m_width);
+        return "";
+    }
+
+    HDC dc = ::CreateCompatibleDC(nullptr);
+
+private:
+    int m_width, m_height;
+    void* m_bits = nullptr;
+    HBITMAP m_bitmap;
+    HGDIOBJ m_previous;
+};
+
+// Every kind of row, chosen and not, in the ordinary and the High Contrast
+// look, at 100% and 150% display scale, each drawn whole and compared with a
+// picture made from Windows' own parts: the look's fills and frame, the
+// separator as a sunken bottom edge paints it (3D light above, highlight
+// below), the icon resource loaded at the scale's size, the text where it
+// belongs. Rows are 2600 pixels wide so that the 255th character of a long
+// row shows, and the 256th would.
+TEST_F(DriveListControl, EveryRowKindIsDrawnWholeChosenAndNot) {
+    std::string atLimit;  // a name whose every character shows where the row is cut
+    while (atLimit.size() < 300) atLimit += "0123456789";
+    SimDisk uas = MakeUsbDisk(7, "Fast SSD"), lower = MakeUsbDisk(8, "qnv korvane kr7 usb device");
+    uas.enumerator = "SCSI";
+    uas.parentId = "USB\\VID_FFFF&PID_0A56\\7";
+    const std::vector<SimDisk> disks{MakeUsbDisk(1, "QNV Korvane KR7 USB Device"),
+                                     MakeUsbDisk(2, "QNV KORVANE USB Device"),
+                                     MakeUsbDisk(3, "QN Warden USB Device"),
+                                     MakeUsbDisk(4, "QN Warden USB Device"),
+                                     MakeUsbDisk(5, "QNV Korvane KR7 USB Device"),
+                                     MakeUsbDisk(6, "Generic Flash Disk"),
+                                     uas,
+                                     lower,
+                                     MakeUsbDisk(9, "Stick \x80"),
+                                     MakeUsbDisk(10, atLimit.substr(0, 236)),
+                                     MakeUsbDisk(11, atLimit)};
+    SimVolume unreadable = VolumeOf(5, "H:\\", std::nullopt, 1, 2);
+    unreadable.freeSpaceFails = false;
+    SimulatedMachine machine(
+        {disks,
+         {VolumeOf(1, "E:\\", "STICK", 7 << 10, 15 << 10), VolumeOf(2, "F:\\", "CITADEL", 500, 980),
+          VolumeOf(3, "G:\\", std::nullopt), unreadable, VolumeOf(6, "I:\\", "DATA", 0, 1000),
+          VolumeOf(7, "J:\\", "SSD", 1001, 2048), VolumeOf(9, "K:\\", "CAF\xC9", 1, 2)},
+         {}});
+    const std::string cut = "(?:) Not Formatted\n" + atLimit.substr(0, 236);
+    // In the machine's disk order; the list shows them newest first.
+    const std::vector<std::pair<std::string, int>> rows{
+        {"(E:) STICK\nKorvane KR7  [7GB/15GB Free]", IDI_KR7},
+        {"(F:) CITADEL\nKorvane Citadel  [500MB/980MB Free]", IDI_CITADEL},
+        {"(G:) (QN Warden Drive is currently locked. Safe to eject.)\nKorvane Warden  [-]",
+         IDI_WARDEN},
+        {"(?:) Not Formatted\nKorvane Warden", IDI_WARDEN},
+        {"(H:) (Volume label invalid, try clicking the refresh icon)\nKorvane KR7  [1MB/2MB Free]",
+         IDI_KR7},
+        {"(I:) DATA\nGeneric Flash Disk  [0MB/1000MB Free]", IDI_GENERIC_DISK},
+        {"(J:) SSD\nFast SSD  [0GB/2GB Free]", IDI_GENERIC_DISK},
+        {"(?:) Not Formatted\nqnv korvane kr7 usb device", IDI_GENERIC_DISK},
+        {"(K:) CAF\xC9\nStick \x80  [1MB/2MB Free]", IDI_GENERIC_DISK},
+        {cut, IDI_GENERIC_DISK},
+        {cut, IDI_GENERIC_DISK},
+        {"No removal disks found.", IDI_NO_DRIVES}};
+    RecordingSystemApi system;
+    const struct {
+        UINT dpi;
+        int height, iconAt, iconSize, textX, textY;
+    } scales[] = {{96, 40, 2, 32, 44, 5}, {144, 60, 3, 48, 66, 8}};
+    const struct {
+        bool highContrast;
+        COLORREF back, ink, frame, chosenBack, chosenInk;
+    } looks[] = {{false, ::GetSysColor(COLOR_WINDOW), 0, 0, RGB(0, 0, 200), 0xFFFFFF},
+                 {true, 0, 0xFFFFFF, 0xFFFFFF, RGB(26, 235, 255), 0}};
+    constexpr int kWidth = 2600;
+    constexpr UINT kActions[] = {ODA_DRAWENTIRE, ODA_DRAWENTIRE, ODA_SELECT, ODA_SELECT, ODA_FOCUS},
+                   kStates[] = {0, ODS_SELECTED, ODS_SELECTED, 0, ODS_FOCUS};
+    for (const auto& look : looks) {
+        fake.highContrast = look.highContrast;
+        ::SendMessageA(host.m_hWnd, WM_SETTINGCHANGE, 0, 0);
+        for (const auto& scale : scales) {
+            host.list.ScaleTo(96);
+            host.table.Rebuild(machine, system, host.list, host.m_hWnd);
+            host.list.ScaleTo(scale.dpi);  // the rows shown take the new scale's icons
+            for (size_t kind = 0; kind < rows.size(); ++kind) {
+                if (kind + 1 == rows.size()) {
+                    SimulatedMachine empty({});  // rebuilt at the scale: measured and loaded at it
+                    host.table.Rebuild(empty, system, host.list, host.m_hWnd);
+                }
+                const auto& [text, icon] = rows[kind];
+                const int row = kind + 1 == rows.size() ? 0 : int(disks.size() - 1 - kind);
+                const int h = scale.height;
+                RECT shown{};  // the row's place in the list, at the list's scale
+                host.list.GetItemRect(row, &shown);
+                EXPECT_EQ(shown.bottom - shown.top, h) << text;
+                for (size_t step = 0; step < std::size(kActions); ++step) {
+                    const UINT action = kActions[step], state = kStates[step];
+                    Picture drawn(kWidth, h + 4), expected(kWidth, h + 4);
+                    DRAWITEMSTRUCT item{
+                        ODT_LISTBOX, IDC_DRIVE_LIST, UINT(row),         action, state,
+                        g_list,      drawn.dc,       {0, 0, kWidth, h}, 0};
+                    ::SendMessageA(host.m_hWnd, WM_DRAWITEM, IDC_DRIVE_LIST, LPARAM(&item));
+                    const bool chosen = state == ODS_SELECTED, inset = chosen;
+                    if (action != ODA_FOCUS) {
+                        if (chosen) expected.Fill({0, 0, kWidth, h}, look.frame);
+                        expected.Fill({inset, inset, kWidth - inset, h - inset},
+                                      chosen ? look.chosenBack : look.back);
+                        expected.Fill({inset, h - 2 - inset, kWidth - inset, h - 1 - inset},
+                                      ::GetSysColor(COLOR_3DLIGHT));
+                        expected.Fill({inset, h - 1 - inset, kWidth - inset, h - inset},
+                                      ::GetSysColor(COLOR_BTNHIGHLIGHT));
+                        HICON image =
+                            HICON(::LoadImageA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(icon),
+                                               IMAGE_ICON, scale.iconSize, scale.iconSize, 0));
+                        ::DrawIconEx(expected.dc, scale.iconAt, scale.iconAt, image, 0, 0, 0,
+                                     nullptr, DI_NORMAL);
+                        ::DestroyIcon(image);
+                        RECT box{scale.textX, scale.textY, kWidth, h + 4};
+                        ::SetBkMode(expected.dc, TRANSPARENT);
+                        ::SetTextColor(expected.dc, chosen ? look.chosenInk : look.ink);
+                        ::DrawTextA(expected.dc, text.c_str(), -1, &box, 0);
+                    }
+                    EXPECT_EQ(drawn.FirstDifference(expected), "")
+                        << text << "\nlook " << look.highContrast << ", dpi " << scale.dpi
+                        << ", action " << action << ", state " << state;
+                }
+            }
+        }
+    }
 }
 
 }  // namespace

@@ -37,8 +37,3 @@ public:
 protected:
     void DoDataExchange() override { DDX_Control(IDC_DRIVE_LIST, list); }
 };
-
-// The icon a row of the program shows at 100% display scale.
-inline HICON ProgramIcon(int id) {
-    return SharedIcon(id, IconSize(kBaseDpi));
-}
