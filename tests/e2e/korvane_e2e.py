@@ -1,7 +1,7 @@
-"""Drives the built programs as a user would: real processes under Wine, real
-mouse and keyboard input through X (xdotool), screenshots (ImageMagick). The
-suites run inside scripts/ctest-in-display.sh: a private Xvfb display, the
-tree's Wine prefix and a warm wineserver are already there."""
+# Drives the built programs as a user would: real processes under Wine, real
+# mouse and keyboard input through X (xdotool), screenshots (ImageMagick). The
+# suites run inside scripts/ctest-in-display.sh: a private Xvfb display, the
+# tree's Wine prefix and a warm wineserver are already there.
 import json
 import os
 import re
