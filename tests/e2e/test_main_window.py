@@ -7,8 +7,9 @@ import os
 import time
 import unittest
 
-from korvane_e2e import (COMPANION, ProgramTestCase, click, geometry, key, machine_file, pixel,
-                         removal_requests, screenshot, sim_journal, wait_for)
+from korvane_e2e import (COMPANION, MAIN_CAPTION, ProgramTestCase, click, geometry, key,
+                         machine_file, pixel, removal_requests, screenshot, sim_journal, wait_for,
+                         wait_no_window, wait_window)
 
 SELECTED_BLUE = (0, 0, 200)
 
@@ -28,7 +29,8 @@ class MainWindowTest(ProgramTestCase):
         return [row for row in (0, 1) if pixel(shot, *row_point(window, row, 35)) == SELECTED_BLUE]
 
     def test_rows_are_chosen_by_mouse_and_keys_a_double_click_ejects_and_close_ends(self):
-        program, window = self.start_main_window()
+        program = self.start()
+        window = wait_window(MAIN_CAPTION)
         self.assertEqual(self.chosen_rows(window), [], "no row is chosen at start")
         click(*row_point(window, 0))
         wait_for(lambda: self.chosen_rows(window) == [0], what="row 0 chosen")
@@ -49,6 +51,7 @@ class MainWindowTest(ProgramTestCase):
     def test_enter_ejects_the_chosen_locked_warden_after_ending_its_companion(self):
         # While the companion runs, Windows refuses the removal of the volume it holds.
         machine = machine_file(self.scratch, [
+            {"devInst": "0x1601", "parent": "0x1600", "diskNumber": 6, "eject": "accessDenied"},
             {"devInst": "0x1301", "parent": "0x1300", "diskNumber": 3,
              "friendlyName": "QN Warden USB Device"}], [
             {"guidPath": "\\\\?\\Volume{33333333-0000-0000-0000-000000000003}\\",
@@ -57,14 +60,21 @@ class MainWindowTest(ProgramTestCase):
              "freeSpaceFails": True}])
         companion = self.start(COMPANION)
         time.sleep(1)
-        self.assertTrue(companion.running())
-        _, window = self.start_main_window(machine=machine)
+        self.assertIsNone(companion.process.poll(), "the companion runs")
+        # Renamed, in the ANSI code page's letters: the name every box carries.
+        self.start(self.program_copy("\u00c9jecter cl\u00e9.exe"), machine=machine)
+        window = wait_window(MAIN_CAPTION)
         click(*row_point(window, 0))
         key(window, "Return")
         request = wait_for(lambda: removal_requests(sim_journal()), what="the eject request")
         self.assertEqual(companion.wait_exit(timeout=10), 0, "Warden.exe was ended")
         self.assertEqual(request, ["CM_Request_Device_EjectA(0x1300, NULL, NULL, 0, 0x0) -> "
                                    "CR_SUCCESS, system notice"])
+        # A session that may not eject is told so in a box of the program's own.
+        click(*row_point(window, 0))
+        key(window, "Return")
+        key(wait_window("\u00c9jecter cl\u00e9"), "Return")
+        wait_no_window("\u00c9jecter cl\u00e9")
 
 
 if __name__ == "__main__":
