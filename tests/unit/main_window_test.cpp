@@ -131,7 +131,6 @@ TEST_F(MainWindowTest, EveryMessageTableRowDoesWhatItShould) {
         std::function<void()> before;
         std::function<bool(LRESULT)> effect;
     } cases[] = {
-        {WM_SYSCOMMAND, 0, SC_CLOSE, nullptr, calls(exit)},
         {WM_SYSCOMMAND, 0, SC_CLOSE | 0x2, nullptr, calls(exit)},  // Alt+F4
         {WM_PAINT, 0, 0, [&] { ::InvalidateRect(Window(), nullptr, TRUE); },
          [&](LRESULT) { return !::GetUpdateRect(Window(), nullptr, FALSE); }},

@@ -85,17 +85,6 @@ TEST_F(MainWindowTest, EachUserGuideCommandOpensAnotherUnownedGuide) {
     for (const HWND guide : guides) ::DestroyWindow(guide);
 }
 
-// The page shows its picture from the program's resources, and has nothing
-// the dialog would take for its OK or Cancel button (the browser matches ids
-// and names ignoring case).
-TEST(UserGuideResources, PageFindsItsPictureAndHasNoDialogButtons) {
-    std::string page(ResourceBytes(IDR_USER_GUIDE_HTML, MAKEINTRESOURCEA(23)));
-    std::transform(page.begin(), page.end(), page.begin(), ::tolower);
-    EXPECT_NE(page.find("<img src=\"res:/png/#157\""), std::string::npos);
-    EXPECT_EQ(ResourceBytes(IDR_USER_GUIDE_PICTURE, "PNG").substr(1, 3), "PNG");
-    EXPECT_EQ(page.find("buttonok"), page.find("buttoncancel")) << "neither is there";
-}
-
 // Until it closes the browser fills the guide, however it is sized. The close
 // box and Alt+F4, a plain WM_CLOSE and the page's OK and Cancel buttons all
 // end it: the window and its object go, once, and the browser and its OLE
