@@ -1,6 +1,6 @@
 // The main window as Windows drives it and the user sees it: its start-up,
-// every row of its message table reached by its real message, the icon of
-// the minimised window, and the About box.
+// the rows of its message table no other test reaches, minimising and the
+// icon it paints then, the About box, and the owner and caption of every box.
 #include <functional>
 #include <set>
 #include <tuple>

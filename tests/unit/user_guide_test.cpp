@@ -2,7 +2,6 @@
 // window from opening to closing. The browser here draws nothing (Wine has no
 // HTML engine in this set-up), so the window and the resources are what is
 // checked, never the rendering.
-#include <algorithm>
 #include <functional>
 #include <thread>
 
