@@ -1,7 +1,7 @@
-"""Drives the built programs as a user would: real processes under Wine, real
-mouse and keyboard input through X (xdotool), screenshots (ImageMagick). The
-suites run inside scripts/ctest-in-display.sh: a private Xvfb display, the
-tree's Wine prefix and a warm wineserver are already there."""
+# Drives the built programs as a user would: real processes under Wine, real
+# mouse and keyboard input through X (xdotool), screenshots (ImageMagick). The
+# suites run inside scripts/ctest-in-display.sh: a private Xvfb display, the
+# tree's Wine prefix and a warm wineserver are already there.
 import json
 import os
 import re
@@ -98,15 +98,11 @@ def pixel(path, x, y):
     return tuple(int(float(part)) for part in values.split(",")[:3])
 
 
-def windows_path(path):
-    return run("winepath", "-w", path).stdout.strip()
-
-
 def sim_journal():
     """The running sim program's journal, one call a line, written out by sim_control."""
     with tempfile.TemporaryDirectory() as folder:
         path = os.path.join(folder, "journal.txt")
-        run(WINE, SIM_CONTROL, "journal", windows_path(path), timeout=30)
+        run(WINE, SIM_CONTROL, "journal", run("winepath", "-w", path).stdout.strip(), timeout=30)
         with open(path, encoding="latin-1") as file:
             return file.read().splitlines()
 
@@ -141,14 +137,11 @@ class Program:
         self.process = subprocess.Popen([WINE, exe, *arguments], env=environment, cwd=cwd,
                                         stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
 
-    def running(self):
-        return self.process.poll() is None
-
     def wait_exit(self, timeout=15.0):
         return self.process.wait(timeout=timeout)
 
     def stop(self):
-        if self.running():
+        if self.process.poll() is None:
             self.process.kill()
             self.process.wait(timeout=15)
 
@@ -165,12 +158,6 @@ class ProgramTestCase(unittest.TestCase):
     def start(self, exe=SIM_PROGRAM, *arguments, **options):
         self.programs.append(Program(exe, *arguments, **options))
         return self.programs[-1]
-
-    def start_main_window(self, *arguments, **options):
-        program = self.start(SIM_PROGRAM, *arguments, **options)
-        window = wait_window(MAIN_CAPTION)
-        time.sleep(0.3)  # the first paint
-        return program, window
 
     def program_copy(self, name="Korvane_Safe_Eject.exe"):
         """The sim program under another file name, in a folder of its own."""

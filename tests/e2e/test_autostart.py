@@ -1,7 +1,7 @@
-"""Autostart through the Options menu and a real log-on of the Wine prefix.
-The Startup shortcut is the program's only persistent state: the session
-writes no other new or changed file in the Wine prefix, beside the program,
-or in the user's shell folders."""
+# Autostart through the Options menu and a real log-on of the Wine prefix.
+# The Startup shortcut is the program's only persistent state: the session
+# writes no other new or changed file in the Wine prefix, beside the program,
+# or in the user's shell folders.
 import getpass
 import glob
 import os

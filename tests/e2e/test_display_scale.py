@@ -1,6 +1,6 @@
-"""The main window at 100%, 125%, 150% and 200% scale, read from the screen, in
-a Wine prefix of the suite's own (made fresh once, then kept like the tests'
-own) whose LogPixels is set before each start."""
+# The main window at 100%, 125%, 150% and 200% scale, read from the screen, in
+# a Wine prefix of the suite's own (made fresh once, then kept like the tests'
+# own) whose LogPixels is set before each start.
 import os
 import subprocess
 import unittest

@@ -1,5 +1,5 @@
-"""The tray with real mouse input: a hidden start, the icon's double-click and
-its menu."""
+# The tray with real mouse input: a hidden start, the icon's double-click and
+# its menu.
 import time
 import unittest
 

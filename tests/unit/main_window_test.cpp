@@ -1,35 +1,85 @@
 // The main window as Windows drives it and the user sees it: its start-up,
-// every row of its message table reached by its real message, the icon of
-// the minimised window, and the About box.
+// the rows of its message table no other test reaches, minimising and the
+// icon it paints then, the About box, and the owner and caption of every box.
 #include <functional>
 #include <set>
 #include <tuple>
 
+#include "eject/eject_request.h"
 #include "help/about_dialog.h"
 #include "help/help_dialog.h"
 #include "main_window_fixture.h"
 
 namespace {
 
-HWND g_aboutBox = nullptr;  // the About box the timer below closed
+// What the About box showed while it was open, read from inside its modal
+// loop, where the web address is clicked twice before it is closed.
+struct AboutBoxSeen {
+    HWND box, owner;
+    BOOL mainWindowEnabled;
+    std::string licence;
+    LONG licenceStyle;
+    bool focusOnOk, staysAfterClicks;
+} g_about;
+HWND g_mainWindow = nullptr;
 
-// Closes the About box from inside its own modal loop once it is shown.
-void CALLBACK CloseAboutBox(HWND, UINT, UINT_PTR timer, DWORD) {
-    g_aboutBox = ::FindWindowA(nullptr, "About Korvane Safe Eject");
-    if (g_aboutBox == nullptr || !::IsWindowVisible(g_aboutBox)) return;
+void CALLBACK LookAtAboutBox(HWND, UINT, UINT_PTR timer, DWORD) {
+    const HWND box = ::FindWindowA(nullptr, "About Korvane Safe Eject");
+    if (box == nullptr || !::IsWindowVisible(box)) return;
     ::KillTimer(nullptr, timer);
-    ::PostMessageA(g_aboutBox, WM_COMMAND, IDCANCEL, 0);
+    const HWND edit = ::GetDlgItem(box, IDC_LICENSE_EDIT), web = ::GetDlgItem(box, IDC_WEB_ADDRESS);
+    std::string licence(::GetWindowTextLengthA(edit) + 1, '\0');
+    licence.resize(::GetWindowTextA(edit, licence.data(), static_cast<int>(licence.size())));
+    for (int click = 0; click < 2; ++click)
+        ::SendMessageA(box, WM_COMMAND, MAKEWPARAM(IDC_WEB_ADDRESS, STN_CLICKED), LPARAM(web));
+    g_about = {box,
+               ::GetWindow(box, GW_OWNER),
+               ::IsWindowEnabled(g_mainWindow),
+               licence,
+               ::GetWindowLongA(edit, GWL_STYLE) & (ES_AUTOHSCROLL | WS_HSCROLL),
+               ::GetFocus() == ::GetDlgItem(box, IDOK),
+               !!::IsWindowVisible(box)};
+    ::PostMessageA(box, WM_COMMAND, IDCANCEL, 0);
 }
 
-// Start-up puts an About item in the system menu, fills and focuses the list
-// and marks autostart as the shortcut says. Older copies end and this one
-// (process 100) stays. The switch is looked for in the whole command line,
-// case-sensitive and untokenised.
+void OpenAboutBoxLater(HWND mainWindow) {
+    g_about = {}, g_mainWindow = mainWindow, ::SetTimer(nullptr, 0, 20, &LookAtAboutBox);
+}
+
+// An icon as drawn at that size on white, pixel by pixel.
+std::vector<COLORREF> IconPixels(HICON icon, int side) {
+    HDC screen = ::GetDC(nullptr), dc = ::CreateCompatibleDC(screen);
+    HBITMAP bitmap = ::CreateCompatibleBitmap(screen, side, side);
+    HGDIOBJ old = ::SelectObject(dc, bitmap);
+    ::PatBlt(dc, 0, 0, side, side, WHITENESS);
+    ::DrawIconEx(dc, 0, 0, icon, side, side, 0, nullptr, DI_NORMAL);
+    std::vector<COLORREF> pixels;
+    for (int i = 0; i < side * side; ++i) pixels.push_back(::GetPixel(dc, i % side, i / side));
+    ::SelectObject(dc, old), ::DeleteObject(bitmap), ::DeleteDC(dc), ::ReleaseDC(nullptr, screen);
+    return pixels;
+}
+
+// Start-up puts the About item last in the system menu, after a separator,
+// gives the window the program's icon as its big and small one, fills and
+// focuses the list and marks autostart as the shortcut says. Older copies end
+// and this one (process 100) stays. The switch is looked for in the whole
+// command line, case-sensitive and untokenised. Shown or in the tray, the
+// window's place is near the screen's lower-right corner, on top of the
+// z-order but not above every other program's windows.
 TEST_F(MainWindowTest, StartUpEndsOlderCopiesAndGoesToTheTrayOnlyWithTheSwitch) {
     char text[128] = {};
-    ::GetMenuStringA(::GetSystemMenu(Window(), FALSE), IDM_ABOUTBOX, text, sizeof(text),
-                     MF_BYCOMMAND);
-    EXPECT_STREQ(text, "&About Korvane Vuru DIZ Azova...");
+    const HMENU systemMenu = ::GetSystemMenu(Window(), FALSE);
+    const int items = ::GetMenuItemCount(systemMenu);
+    ::GetMenuStringA(systemMenu, items - 1, text, sizeof(text), MF_BYPOSITION);
+    EXPECT_EQ(
+        std::tuple(::GetMenuItemID(systemMenu, items - 1), std::string(text),
+                   ::GetMenuState(systemMenu, items - 2, MF_BYPOSITION) & MF_SEPARATOR),
+        std::tuple(UINT{IDM_ABOUTBOX}, "&About Korvane Vuru DIZ Azova...", UINT{MF_SEPARATOR}));
+    const auto program = static_cast<HICON>(::LoadImageA(
+        ::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_PROGRAM), IMAGE_ICON, 32, 32, 0));
+    for (const WPARAM which : {ICON_BIG, ICON_SMALL})
+        EXPECT_EQ(IconPixels(reinterpret_cast<HICON>(Send(WM_GETICON, which)), 32),
+                  IconPixels(program, 32));
     EXPECT_EQ(List().GetCount(), 5);  // KR7, Citadel, locked Warden, generic stick, UAS SSD
     EXPECT_EQ(::GetFocus(), List().m_hWnd);
     const std::string shortcut = system.startupFolder + "\\Korvane_Safe_Eject.lnk";
@@ -49,11 +99,21 @@ TEST_F(MainWindowTest, StartUpEndsOlderCopiesAndGoesToTheTrayOnlyWithTheSwitch) 
         EXPECT_EQ(system.terminated, std::vector<DWORD>{7});
         EXPECT_EQ(::GetMenuState(::GetMenu(Window()), ID_OPTIONS_AUTOSTART, 0) & MF_CHECKED,
                   linked ? UINT{MF_CHECKED} : 0u);
+        WINDOWPLACEMENT place{};
+        place.length = sizeof(place);
+        ::GetWindowPlacement(Window(), &place);
+        EXPECT_EQ(std::tuple(place.rcNormalPosition.left, place.rcNormalPosition.top,
+                             ::GetWindowLongA(Window(), GWL_EXSTYLE) & WS_EX_TOPMOST),
+                  std::tuple(::GetSystemMetrics(SM_CXSCREEN) - 400L,
+                             ::GetSystemMetrics(SM_CYSCREEN) - 246L, 0L))
+            << commandLine;
     }
 }
 
-// Each case is sent on a fresh window, after its `before`; every row of the
-// message table must be reached by some case.
+// The rows of the message table that no other test reaches with their real
+// message, each sent on a fresh window after its `before`. (The tray's,
+// autostart's, the eject's, the help's and the display scale's are their
+// tests'.)
 TEST_F(MainWindowTest, EveryMessageTableRowDoesWhatItShould) {
     size_t refreshes = 0;
     auto refreshed = [&](size_t n) {
@@ -65,20 +125,13 @@ TEST_F(MainWindowTest, EveryMessageTableRowDoesWhatItShould) {
     auto visible = [&](bool shown) {
         return [&, shown](LRESULT) { return !!::IsWindowVisible(Window()) == shown; };
     };
-    auto toTray = [&] { Command(ID_OPTIONS_MINIMIZE_TO_TRAY), system.calls.clear(); };
-    auto about = [] { g_aboutBox = nullptr, ::SetTimer(nullptr, 0, 20, &CloseAboutBox); };
-    auto aboutClosed = [](LRESULT) { return g_aboutBox && !::IsWindow(g_aboutBox); };
     const std::vector<std::string> exit{"ExitProcess(0)"};
     const struct {
         UINT message, code, id;  // for WM_COMMAND its code and id, otherwise wParam in id
         std::function<void()> before;
         std::function<bool(LRESULT)> effect;
     } cases[] = {
-        {WM_SYSCOMMAND, 0, SC_CLOSE, nullptr, calls(exit)},
         {WM_SYSCOMMAND, 0, SC_CLOSE | 0x2, nullptr, calls(exit)},  // Alt+F4
-        {WM_SYSCOMMAND, 0, IDM_ABOUTBOX, about, aboutClosed},
-        {WM_SYSCOMMAND, 0, SC_MINIMIZE, nullptr,
-         [&](LRESULT) { return ::IsIconic(Window()) && system.calls.empty(); }},
         {WM_PAINT, 0, 0, [&] { ::InvalidateRect(Window(), nullptr, TRUE); },
          [&](LRESULT) { return !::GetUpdateRect(Window(), nullptr, FALSE); }},
         {WM_QUERYDRAGICON, 0, 0, nullptr,
@@ -89,63 +142,27 @@ TEST_F(MainWindowTest, EveryMessageTableRowDoesWhatItShould) {
         {WM_DEVICECHANGE, 0, DBT_DEVICEREMOVECOMPLETE, nullptr, refreshed(2)},
         {WM_DEVICECHANGE, 0, DBT_DEVNODES_CHANGED, nullptr, refreshed(1)},
         {WM_TIMER, 0, DriveTable::kRetryTimerId, nullptr, refreshed(1)},
-        {WM_DPICHANGED, 0, MAKEWPARAM(144, 144), [&] { dialog->m_followsDpiChanges = true; },
-         [&](LRESULT) { return List().SendMessage(LB_GETITEMHEIGHT, 0) == 60; }},
-        {WM_TRAYNOTIFY, 0, kTrayIconId, toTray,
-         [&](LRESULT) { return system.CountCalls("TrackPopupMenu(0x22,0,0,0,null)") == 1; }},
-        {::RegisterWindowMessageA("TaskbarCreated"), 0, 0, toTray, calls({"Shell_NotifyIconA(0)"})},
         {WM_DESTROY, 0, 0, nullptr, calls({"Shell_NotifyIconA(2)"})},
-        {WM_COMMAND, 0, ID_TRAY_EXIT, toTray, calls({"Shell_NotifyIconA(2)", "ExitProcess(0)"})},
-        {WM_COMMAND, 0, ID_TRAY_RESTORE, toTray, visible(true)},
-        {WM_COMMAND, 0, ID_OPTIONS_MINIMIZE_TO_TRAY, nullptr, visible(false)},
-        {WM_COMMAND, 0, ID_OPTIONS_AUTOSTART, nullptr,
-         [&](LRESULT) { return system.CountCalls("CoCreateInstance") == 1; }},
+        {WM_COMMAND, 0, ID_TRAY_EXIT,
+         [&] { Command(ID_OPTIONS_MINIMIZE_TO_TRAY), system.calls.clear(); },
+         calls({"Shell_NotifyIconA(2)", "ExitProcess(0)"})},
         {WM_COMMAND, 0, ID_OPTIONS_EXIT, nullptr, calls(exit)},
-        {WM_COMMAND, 0, ID_HELP_ABOUT, about, aboutClosed},
         {WM_COMMAND, 0, ID_HELP_VISIT, nullptr,
          calls({"ShellExecuteA(0x0,open,http://www.korvane.example/,null,null,1)"})},
-        // The guide: an unowned, resizable top-level window that keeps its scroll bars.
-        {WM_COMMAND, 0, ID_HELP_USER_GUIDE, nullptr,
-         [&](LRESULT) {
-             HelpDialog* guide = dialog->m_pHelpDialog;
-             if (!guide) return false;
-             const auto style = ::GetWindowLongPtrA(guide->m_hWnd, GWL_STYLE);
-             const bool right = (guide->m_dwHostFlags & DOCHOSTUIFLAG_SCROLL_NO) == 0 &&
-                                (style & (WS_THICKFRAME | WS_MAXIMIZEBOX | WS_CHILD)) ==
-                                    (WS_THICKFRAME | WS_MAXIMIZEBOX) &&
-                                !::GetWindow(guide->m_hWnd, GW_OWNER) &&
-                                ::IsWindowVisible(guide->m_hWnd);
-             guide->DestroyWindow();
-             return right;
-         }},
         {WM_COMMAND, BN_CLICKED, IDCANCEL, nullptr, visible(true)},  // Esc
         {WM_COMMAND, STN_CLICKED, IDC_REFRESH_ICON, nullptr, refreshed(1)},
-        // Row 4 is the KR7, disk 1: ejected, and the list rebuilt.
-        {WM_COMMAND, LBN_DBLCLK, IDC_DRIVE_LIST, [&] { List().m_chosenIndex = 4; },
-         [&](LRESULT r) { return !machine->HasDisk(1) && refreshed(1)(r); }},
     };
-    std::set<std::tuple<UINT, UINT, UINT>> reached;
-    RECT suggested{0, 0, 600, 250};
     for (const auto& c : cases) {
         CreateWindowOn(DefaultMachineDescription());
         system.calls.clear();
         refreshes = Refreshes();
         if (c.before) c.before();
         const bool command = c.message == WM_COMMAND;
-        const LRESULT result =
-            command ? Send(WM_COMMAND, MAKEWPARAM(c.id, c.code),
-                           reinterpret_cast<LPARAM>(::GetDlgItem(Window(), c.id)))
-                    : Send(c.message, c.id,
-                           c.message == WM_TRAYNOTIFY   ? WM_RBUTTONDOWN
-                           : c.message == WM_DPICHANGED ? reinterpret_cast<LPARAM>(&suggested)
-                                                        : 0);
+        const LRESULT result = command
+                                   ? Send(WM_COMMAND, MAKEWPARAM(c.id, c.code),
+                                          reinterpret_cast<LPARAM>(::GetDlgItem(Window(), c.id)))
+                                   : Send(c.message, c.id);
         EXPECT_TRUE(c.effect(result)) << std::hex << c.message << " " << c.id;
-        reached.insert({c.message, command ? c.code : 0, command ? c.id : 0});
-    }
-    for (const MessageMapEntry& entry : dialog->GetMessageMap()) {
-        const UINT message = entry.registeredMessage ? *entry.registeredMessage : entry.message;
-        EXPECT_TRUE(reached.count({message, entry.code, entry.id}))
-            << std::hex << message << " " << entry.id;
     }
 }
 
@@ -229,11 +246,23 @@ TEST_F(MainWindowTest, PlacementKeepsTheWindowWhollyOnTheScreen) {
     }
 }
 
-// The icon a minimised window paints lies centred in its area. Today's
-// Windows gives an iconic window no client area to paint, so the window is
-// made iconic as older Windows did: its area kept, its controls gone, its
-// painting (under Wine as there) measured from the window's own corner.
-TEST_F(MainWindowTest, MinimisedWindowPaintsItsIconCentred) {
+// The minimise button puts the window on the taskbar, not in the tray, and a
+// restore brings it back to its place, each time. The icon a minimised window
+// paints lies centred in its area. Today's Windows gives an iconic window no
+// client area to paint, so the window is made iconic as older Windows did:
+// its area kept, its controls gone, its painting (under Wine as there)
+// measured from the window's own corner.
+TEST_F(MainWindowTest, MinimisedWindowPaintsItsIconCentredEachTime) {
+    RECT window, client, restored;
+    ::GetWindowRect(Window(), &window);
+    for (int time = 0; time < 2; ++time) {
+        system.calls.clear();
+        Send(WM_SYSCOMMAND, SC_MINIMIZE);
+        EXPECT_TRUE(::IsIconic(Window()) && ::IsWindowVisible(Window()) && system.calls.empty());
+        ::ShowWindow(Window(), SW_RESTORE);
+        ::GetWindowRect(Window(), &restored);
+        EXPECT_TRUE(!::IsIconic(Window()) && ::EqualRect(&restored, &window)) << time;
+    }
     // Read from the screen: no window of an earlier test may lie over it.
     ::SetWindowPos(Window(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     for (HWND child = ::GetWindow(Window(), GW_CHILD); child;
@@ -241,9 +270,7 @@ TEST_F(MainWindowTest, MinimisedWindowPaintsItsIconCentred) {
         ::ShowWindow(child, SW_HIDE);
     }
     ::SetWindowLongA(Window(), GWL_STYLE, ::GetWindowLongA(Window(), GWL_STYLE) | WS_MINIMIZE);
-    RECT client, window;
     ::GetClientRect(Window(), &client);
-    ::GetWindowRect(Window(), &window);
     const int cx = ::GetSystemMetrics(SM_CXICON), cy = ::GetSystemMetrics(SM_CYICON);
     const int left = window.left + (client.right - cx + 1) / 2;
     const int top = window.top + (client.bottom - cy + 1) / 2;
@@ -261,25 +288,68 @@ TEST_F(MainWindowTest, MinimisedWindowPaintsItsIconCentred) {
     EXPECT_GT(inked, cx * cy / 4);
 }
 
-// The licence shown byte for byte, wrapped at the field's edge; each click on
-// the web address opens the site, and the box stays.
-TEST_F(MainWindowTest, AboutBoxShowsTheLicenceAsStoredAndOpensTheSite) {
-    CAboutDlg about(system, dialog.get());
-    ASSERT_TRUE(about.Create(IDD_ABOUTBOX, Window()));
-    about.ShowWindow(SW_SHOW);  // the template is not visible by itself
+// The Help menu's and the system menu's About box, each twice: owned by the
+// main window, which is disabled behind it and enabled and active again after
+// it; the licence byte for byte, wrapped at the field's edge, the same each
+// time; each click on the web address opens the site, and the box stays.
+TEST_F(MainWindowTest, AboutBoxIsModalToTheMainWindowAndTheSameEachTime) {
     const std::string_view stored = ResourceBytes(IDR_LICENSE_TEXT, "TEXT");
     ASSERT_GT(stored.size(), 1000u);
-    EXPECT_EQ(about.m_licenseEdit.GetWindowText(), stored);
-    const LONG style = ::GetWindowLongA(about.m_licenseEdit.m_hWnd, GWL_STYLE);
-    EXPECT_EQ(style & (ES_AUTOHSCROLL | WS_HSCROLL), 0);
-    EXPECT_EQ(::GetFocus(), ::GetDlgItem(about.m_hWnd, IDOK));
-    for (int click = 0; click < 2; ++click) {
-        ::SendMessageA(about.m_hWnd, WM_COMMAND, MAKEWPARAM(IDC_WEB_ADDRESS, STN_CLICKED),
-                       reinterpret_cast<LPARAM>(::GetDlgItem(about.m_hWnd, IDC_WEB_ADDRESS)));
+    const std::string site = "ShellExecuteA(0x0,open,http://www.korvane.example/,null,null,1)";
+    for (const bool fromHelpMenu : {true, false, true, false}) {
+        system.calls.clear();
+        OpenAboutBoxLater(Window());
+        fromHelpMenu ? Command(ID_HELP_ABOUT) : (void)Send(WM_SYSCOMMAND, IDM_ABOUTBOX);
+        EXPECT_EQ(std::tuple(g_about.owner, g_about.mainWindowEnabled, g_about.licence == stored,
+                             g_about.licenceStyle, g_about.focusOnOk, g_about.staysAfterClicks),
+                  std::tuple(Window(), FALSE, true, 0, true, true))
+            << fromHelpMenu;
+        EXPECT_EQ(system.calls, std::vector(2, site));
+        EXPECT_FALSE(::IsWindow(g_about.box));
+        EXPECT_TRUE(::IsWindowEnabled(Window()) && ::GetActiveWindow() == Window());
     }
-    EXPECT_EQ(system.CountCalls("ShellExecuteA(0x0,open,http://www.korvane.example/,null,null,1)"),
-              2u);
-    EXPECT_TRUE(::IsWindowVisible(about.m_hWnd));
+}
+
+// Every message box of the program's own has the main window as its owner
+// and the application name, the executable's file name without folder and
+// extension, as its caption; the Warden warning has its own. The name also
+// names the Startup shortcut.
+TEST_F(MainWindowTest, EveryMessageBoxIsOwnedByTheWindowAndNamedAfterTheExecutable) {
+    SimDisk warden = MakeUsbDisk(1, "QN Warden USB Device"), refused = MakeUsbDisk(2, "Stick");
+    refused.eject = EjectBehaviour::AccessDenied;
+    SimVolume wardenVolume = MakeVolume(1, "G:\\", "WARDEN");
+    wardenVolume.totalBytes = 8ull << 30, wardenVolume.freeBytes = 5ull << 30;
+    for (const auto& [path, name] :
+         {std::pair{"C:\\Korvane\\Korvane_Safe_Eject.exe", "Korvane_Safe_Eject"},
+          {"D:\\Cl\xE9s v2.0\\\xC9jecter.cl\xE9.exe", "\xC9jecter.cl\xE9"},
+          {"\\\\server\\tools/eject", "eject"}}) {
+        system.modulePath = path, system.notifyIconFails = true;
+        system.failing = {{"DeleteFileA", ERROR_ACCESS_DENIED}};
+        const std::string shortcut = system.startupFolder + "\\" + name + ".lnk";
+        CreateWindowOn(MachineOf({warden, refused}, {wardenVolume, MakeVolume(2, "H:\\", "S")}));
+        system.messageBoxes.clear(), system.messageBoxOwners.clear();
+        Command(ID_OPTIONS_MINIMIZE_TO_TRAY);
+        Command(ID_OPTIONS_AUTOSTART);  // on, which COM refuses here
+        system.existingFiles = {shortcut};
+        ::CheckMenuItem(::GetMenu(Window()), ID_OPTIONS_AUTOSTART, MF_CHECKED);
+        Command(ID_OPTIONS_AUTOSTART);  // off, which the folder refuses
+        for (const int row : {1, 0})
+            List().m_chosenIndex = row, Command(IDC_DRIVE_LIST, LBN_DBLCLK);
+        const std::string caption = std::string(name) + "|";
+        EXPECT_EQ(
+            system.messageBoxes,
+            (std::vector<std::string>{
+                caption + "Unable to Set Tray Icon|0x0",
+                caption + "Unable to set Korvane Safe Eject to auto start with Windows!|0x0",
+                caption +
+                    "Unable to remove Korvane Safe Eject from auto starting with Windows!|0x0",
+                "QN Warden Drive currently active!|You must choose \"Lock\" or \"Lock and exit\" "
+                "in "
+                "the Warden Application before you can eject this drive.|0x30",
+                caption + eject_request::kSessionMayNotEjectText + "|0x0"}));
+        EXPECT_EQ(system.messageBoxOwners, std::vector(5, Window()));
+        EXPECT_EQ(system.CountCalls("DeleteFileA(" + shortcut + ")"), 1u);
+    }
 }
 
 }  // namespace

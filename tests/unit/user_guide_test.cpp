@@ -2,7 +2,6 @@
 // window from opening to closing. The browser here draws nothing (Wine has no
 // HTML engine in this set-up), so the window and the resources are what is
 // checked, never the rendering.
-#include <algorithm>
 #include <functional>
 #include <thread>
 
@@ -47,15 +46,42 @@ CountedGuide* OpenCountedGuide(int& deletions) {
     return guide.release();
 }
 
-// The page shows its picture from the program's resources, and has nothing
-// the dialog would take for its OK or Cancel button (the browser matches ids
-// and names ignoring case).
-TEST(UserGuideResources, PageFindsItsPictureAndHasNoDialogButtons) {
-    std::string page(ResourceBytes(IDR_USER_GUIDE_HTML, MAKEINTRESOURCEA(23)));
-    std::transform(page.begin(), page.end(), page.begin(), ::tolower);
-    EXPECT_NE(page.find("<img src=\"res:/png/#157\""), std::string::npos);
-    EXPECT_EQ(ResourceBytes(IDR_USER_GUIDE_PICTURE, "PNG").substr(1, 3), "PNG");
-    EXPECT_EQ(page.find("buttonok"), page.find("buttoncancel")) << "neither is there";
+// An interface of the site the guide gave its browser when it made it.
+template <class Interface>
+void GetFromSite(HelpDialog& guide, REFIID iid, ComPtr<Interface>& found) {
+    ComPtr<IOleObject> object;
+    ComPtr<IOleClientSite> site;
+    if (guide.BrowserApp()->QueryInterface(IID_IOleObject, object.out()) == S_OK &&
+        object->GetClientSite(reinterpret_cast<IOleClientSite**>(site.out())) == S_OK)
+        site->QueryInterface(iid, found.out());
+}
+
+// Each "User Guide" opens one more guide: a visible, resizable top-level
+// window that no window owns, whose browser was told before it was made to
+// keep its scroll bars and draw no 3-D border; the guide before stays open.
+TEST_F(MainWindowTest, EachUserGuideCommandOpensAnotherUnownedGuide) {
+    std::vector<HWND> guides;
+    for (int time = 0; time < 2; ++time) {
+        Command(ID_HELP_USER_GUIDE);
+        ASSERT_NE(dialog->m_pHelpDialog, nullptr);
+        const HWND window = dialog->m_pHelpDialog->m_hWnd;
+        ComPtr<IDocHostUIHandler> host;
+        GetFromSite(*dialog->m_pHelpDialog, IID_IDocHostUIHandler, host);
+        DOCHOSTUIINFO info{sizeof(info), 0, 0, nullptr, nullptr};
+        ASSERT_NE(host.get(), nullptr);
+        host->GetHostInfo(&info);
+        char caption[64] = "";
+        ::GetWindowTextA(window, caption, sizeof(caption));
+        const LONG style = ::GetWindowLongA(window, GWL_STYLE);
+        const LONG resizable = WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_VISIBLE;
+        EXPECT_EQ(std::tuple(info.dwFlags, style & (resizable | WS_CHILD),
+                             ::GetWindow(window, GW_OWNER), std::string(caption)),
+                  std::tuple(DWORD{DOCHOSTUIFLAG_NO3DBORDER}, resizable, HWND{},
+                             "User Guide - Korvane Zavo DER Edizu"));
+        guides.push_back(window);
+    }
+    EXPECT_TRUE(guides[0] != guides[1] && ::IsWindowVisible(guides[0]));
+    for (const HWND guide : guides) ::DestroyWindow(guide);
 }
 
 // Until it closes the browser fills the guide, however it is sized. The close
@@ -161,12 +187,9 @@ TEST(UserGuideKeyboard, GoesToTheActiveObjectFirstUnderEitherLoop) {
     ASSERT_NE(guide, nullptr);
     EXPECT_NE(guide->ActiveObject(), nullptr) << "the browser is UI-active";
     // The frame the browser was given when it was placed in the guide.
-    ComPtr<IOleObject> object;
-    ComPtr<IOleClientSite> site;
     ComPtr<IOleInPlaceFrame> frame;
-    ASSERT_EQ(guide->BrowserApp()->QueryInterface(IID_IOleObject, object.out()), S_OK);
-    ASSERT_EQ(object->GetClientSite(reinterpret_cast<IOleClientSite**>(site.out())), S_OK);
-    ASSERT_EQ(site->QueryInterface(IID_IOleInPlaceFrame, frame.out()), S_OK);
+    GetFromSite(*guide, IID_IOleInPlaceFrame, frame);
+    ASSERT_NE(frame.get(), nullptr);
     StandInActiveObject standIn;
     frame->SetActiveObject(&standIn, nullptr);
     ASSERT_EQ(guide->ActiveObject(), &standIn);

@@ -10,6 +10,7 @@
 #include <stdexcept>
 
 #include "platform/sim/machine_description.h"
+#include "platform/windows_headers.h"
 
 namespace {
 
@@ -36,6 +37,24 @@ std::optional<unsigned long long> HexString(const json& value) {
     return number;
 }
 
+// JSON text is UTF-8, but the program reads every name, label and path
+// through an A function, which hands it over in the ANSI code page: a string
+// with characters above 127 reaches the program as Windows would give it, and
+// a character that code page lacks comes as Windows gives it too (its default
+// character, "?").
+std::string AnsiFromUtf8(const std::string& utf8) {
+    const int size = static_cast<int>(utf8.size());
+    const int wideSize = ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(wideSize), L'\0');
+    ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, wide.data(), wideSize);
+    const int ansiSize =
+        ::WideCharToMultiByte(CP_ACP, 0, wide.data(), wideSize, nullptr, 0, nullptr, nullptr);
+    std::string ansi(static_cast<std::size_t>(ansiSize), '\0');
+    ::WideCharToMultiByte(CP_ACP, 0, wide.data(), wideSize, ansi.data(), ansiSize, nullptr,
+                          nullptr);
+    return ansi;
+}
+
 // One JSON object, remembering which keys were asked for.
 class ObjectReader {
 public:
@@ -54,14 +73,14 @@ public:
         const json* value = Find(key);
         if (value == nullptr || value->is_null()) return std::nullopt;
         if (!value->is_string()) FailKey(key, "expected a string or null");
-        return value->get<std::string>();
+        return AnsiFromUtf8(value->get<std::string>());
     }
 
     std::string String(const char* key, std::string fallback) {
         const json* value = Find(key);
         if (value == nullptr) return fallback;
         if (!value->is_string()) FailKey(key, "expected a string");
-        return value->get<std::string>();
+        return AnsiFromUtf8(value->get<std::string>());
     }
 
     std::string RequiredString(const char* key) {
@@ -105,7 +124,7 @@ public:
         std::vector<std::string> strings;
         for (const json& item : ListOf(key)) {
             if (!item.is_string()) FailKey(key, "expected a string or a list of strings");
-            strings.push_back(item.get<std::string>());
+            strings.push_back(AnsiFromUtf8(item.get<std::string>()));
         }
         return strings;
     }

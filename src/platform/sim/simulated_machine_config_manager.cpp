@@ -161,7 +161,9 @@ CONFIGRET SimulatedMachine::RequestRemoval(const RemovalRequest& request, DEVINS
         const bool held = HasOpenFiles(*disk) || IsHeldByProcess(*disk);
         if (!held && disk->disk.eject != EjectBehaviour::Vetoed) continue;
         if (vetoType != nullptr) *vetoType = held ? PNP_VetoOutstandingOpen : PNP_VetoDevice;
-        WriteVetoName(vetoName, nameLength, disk->disk.interfacePath);
+        // PNP_VETO_TYPE's page: for both kinds the name is the device
+        // instance ID of the device that vetoed, not an interface path.
+        WriteVetoName(vetoName, nameLength, DiskInstanceId(disk->disk));
         return answer(CR_REMOVE_VETOED);
     }
     const bool stays = std::any_of(disks.begin(), disks.end(), [](const PresentDisk* disk) {
