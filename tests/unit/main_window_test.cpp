@@ -323,11 +323,12 @@ TEST_F(MainWindowTest, EveryMessageBoxIsOwnedByTheWindowAndNamedAfterTheExecutab
          {std::pair{"C:\\Korvane\\Korvane_Safe_Eject.exe", "Korvane_Safe_Eject"},
           {"D:\\Cl\xE9s v2.0\\\xC9jecter.cl\xE9.exe", "\xC9jecter.cl\xE9"},
           {"\\\\server\\tools/eject", "eject"}}) {
-        system.modulePath = path, system.notifyIconFails = true;
-        system.failing = {{"DeleteFileA", ERROR_ACCESS_DENIED}};
+        system.modulePath = path;
+        system.failing = {{"Shell_NotifyIconA(0)", ERROR_TIMEOUT},
+                          {"DeleteFileA", ERROR_ACCESS_DENIED}};
         const std::string shortcut = system.startupFolder + "\\" + name + ".lnk";
         CreateWindowOn(MachineOf({warden, refused}, {wardenVolume, MakeVolume(2, "H:\\", "S")}));
-        system.messageBoxes.clear(), system.messageBoxOwners.clear();
+        system.calls.clear();
         Command(ID_OPTIONS_MINIMIZE_TO_TRAY);
         Command(ID_OPTIONS_AUTOSTART);  // on, which COM refuses here
         system.existingFiles = {shortcut};
@@ -335,19 +336,22 @@ TEST_F(MainWindowTest, EveryMessageBoxIsOwnedByTheWindowAndNamedAfterTheExecutab
         Command(ID_OPTIONS_AUTOSTART);  // off, which the folder refuses
         for (const int row : {1, 0})
             List().m_chosenIndex = row, Command(IDC_DRIVE_LIST, LBN_DBLCLK);
-        const std::string caption = std::string(name) + "|";
+        std::vector<std::string> boxes;
+        std::copy_if(system.calls.begin(), system.calls.end(), std::back_inserter(boxes),
+                     [](const std::string& call) { return call.rfind("MessageBoxA(", 0) == 0; });
+        const std::string owned = "MessageBoxA(" + RecordingSystemApi::Hex(Window()) + ",";
+        const std::string caption = owned + name + ",";
         EXPECT_EQ(
-            system.messageBoxes,
+            boxes,
             (std::vector<std::string>{
-                caption + "Unable to Set Tray Icon|0x0",
-                caption + "Unable to set Korvane Safe Eject to auto start with Windows!|0x0",
+                caption + "Unable to Set Tray Icon,0x0)",
+                caption + "Unable to set Korvane Safe Eject to auto start with Windows!,0x0)",
                 caption +
-                    "Unable to remove Korvane Safe Eject from auto starting with Windows!|0x0",
-                "QN Warden Drive currently active!|You must choose \"Lock\" or \"Lock and exit\" "
-                "in "
-                "the Warden Application before you can eject this drive.|0x30",
-                caption + eject_request::kSessionMayNotEjectText + "|0x0"}));
-        EXPECT_EQ(system.messageBoxOwners, std::vector(5, Window()));
+                    "Unable to remove Korvane Safe Eject from auto starting with Windows!,0x0)",
+                owned + "QN Warden Drive currently active!,You must choose \"Lock\" or "
+                        "\"Lock and exit\" in the Warden Application before you can eject "
+                        "this drive.,0x30)",
+                caption + eject_request::kSessionMayNotEjectText + ",0x0)"}));
         EXPECT_EQ(system.CountCalls("DeleteFileA(" + shortcut + ")"), 1u);
     }
 }
