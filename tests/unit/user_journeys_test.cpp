@@ -58,7 +58,9 @@ protected:
         See();
     }
     // Rows top to bottom, the chosen row, the window and where it is from the
-    // screen's lower right, the check mark.
+    // screen's lower right, the check mark, and how much of the list the step
+    // left to be painted anew (rows that changed and are not repainted stay
+    // on the screen as they were).
     void See() {
         for (int row = 0; row < List().GetCount(); ++row) {
             std::string text = static_cast<const CExtItem*>(List().GetItemDataPtr(row))->m_text;
@@ -74,7 +76,15 @@ protected:
                   (!::IsWindowVisible(Window()) ? "hidden"
                    : ::IsIconic(Window())       ? "minimised"
                                                 : "shown at " + at) +
-                  ", autostart " + ((mark & MF_CHECKED) ? "on" : "off") + "\n";
+                  ", autostart " + ((mark & MF_CHECKED) ? "on" : "off") + ", repaints " +
+                  ListRepaints() + "\n";
+    }
+    std::string ListRepaints() {
+        RECT update{}, client{};
+        ::GetClientRect(List().m_hWnd, &client);
+        const bool any = ::GetUpdateRect(List().m_hWnd, &update, FALSE);
+        ::ValidateRect(List().m_hWnd, nullptr);  // the next step shows only its own
+        return !any ? "nothing" : ::EqualRect(&update, &client) ? "the list" : "part of the list";
     }
     // Handles differ from run to run; what they are does not.
     void Compare(const std::string& name) {
