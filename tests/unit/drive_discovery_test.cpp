@@ -9,14 +9,6 @@
 
 namespace {
 
-SimVolume Volume(DWORD disk, const char* mount, std::optional<std::string> label,
-                 ULONGLONG freeMB = 1, ULONGLONG totalMB = 2) {
-    SimVolume volume = MakeVolume(disk, mount, label);
-    volume.freeBytes = freeMB << 20;
-    volume.totalBytes = totalMB << 20;
-    return volume;
-}
-
 constexpr auto Usb = MakeUsbDisk;
 
 std::string Bare(const std::string& name) {
@@ -150,29 +142,13 @@ TEST_F(DriveDiscovery, OddAndFailingMachines) {
     }
 }
 
-// USB's UAS driver puts its disks on the SCSI enumerator, beside internal
-// ones: a SCSI disk is listed when its parent's ID, read in a buffer of
+// A SCSI disk is listed when its parent's ID, read in a buffer of
 // MAX_DEVICE_ID_LEN characters, names a USB device (the whole buffer without
 // a NUL still does), and not under a PCI controller, nor when its parent or
 // the ID cannot be read.
 TEST_F(DriveDiscovery, UasDisksAreListedByTheirUsbParent) {
-    const auto scsi = [](DWORD n, const char* name, std::optional<std::string> parentId) {
-        SimDisk disk = Usb(n, name);
-        disk.enumerator = "SCSI";
-        disk.parentId = std::move(parentId);
-        return disk;
-    };
-    const std::string usb = "USB\\VID_FFFF&PID_0A55\\";
-    SimDisk sata = scsi(0, "SATA", std::nullopt),
-            nvme = scsi(1, "NVMe", "PCI\\VEN_FFFF&DEV_1\\4&0"),
-            uas = scsi(2, "UAS", "usb\\vid_ffff&pid_0a56\\2"),
-            full = scsi(3, "Full", usb + std::string(MAX_DEVICE_ID_LEN - usb.size(), '3')),
-            cut = scsi(4, "Cut", usb + std::string(MAX_DEVICE_ID_LEN + 1 - usb.size(), '4')),
-            orphan = scsi(5, "Orphan", usb + "5"), unread = scsi(6, "Unread", usb + "6");
-    orphan.parentLookupFails = true;
-    Build({sata, nvme, uas, full, cut, orphan, unread, Usb(7, "Stick")},
-          {Volume(0, "C:\\", "SYS"), Volume(2, "E:\\", "SSD")});
-    machine->Faults().FailWhenArgument("CM_Get_Device_IDA", "0x700");
+    machine = std::make_unique<SimulatedMachine>(
+        ReadMachineDescriptionFile(std::string(KORVANE_JOURNEYS_DIR) + "/uas_parents.json"));
     Refresh();
     EXPECT_EQ(host.table.m_driveTexts, (std::vector<std::string>{"(E:) SSD\nUAS  [1MB/2MB Free]",
                                                                  Bare("Full"), Bare("Stick")}));

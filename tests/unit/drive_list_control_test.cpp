@@ -4,10 +4,12 @@
 // announce, the rows' pixels in the ordinary and the High Contrast look.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <optional>
 #include <tuple>
 
 #include "drive_list_host.h"
+#include "journal_file.h"
 #include "platform/sim/simulated_machine.h"
 #include "recording_system_api.h"
 
@@ -102,7 +104,15 @@ private:
 
 HWND g_list = nullptr;
 FakeAccessibility* g_reader = nullptr;
-std::vector<std::wstring> g_heard;
+std::string g_heard;  // a line for each event
+
+// Names in UTF-8, which loses nothing a reader was given.
+std::string Utf8(const std::wstring& wide) {
+    std::string narrow(wide.size() * 3, '\0');
+    narrow.resize(::WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), int(wide.size()), narrow.data(),
+                                        int(narrow.size()), nullptr, nullptr));
+    return narrow;
+}
 
 // What a screen reader takes from each of the list's events the moment it
 // arrives: the event, its child id, and the names it asks for at once: the
@@ -119,7 +129,7 @@ void CALLBACK HearEvent(HWINEVENTHOOK, DWORD event, HWND window, LONG object, LO
     const LONG rows = LONG(::SendMessageA(g_list, LB_GETCOUNT, 0, 0));
     for (LONG named = child; named <= (child == CHILDID_SELF ? rows + 1 : child); ++named)
         heard += L" " + g_reader->NameOf(DWORD(named)).value_or(L"none") + L";";
-    g_heard.push_back(heard);
+    g_heard += "  " + Utf8(heard) + "\n";
 }
 
 class DriveListControl : public ::testing::Test {
@@ -204,10 +214,10 @@ TEST_F(DriveListControl, TheClickedRowFollowsItsDriveThroughRebuilds) {
         while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageA(&message);
         EXPECT_EQ(host.list.GetCurSel(), row) << press;
         EXPECT_EQ(host.list.m_chosenIndex, row) << press;
-        const std::wstring child = std::to_wstring(row + 1) + L": (?:) Not Formatted, Disk " +
-                                   std::to_wstring(4 - row) + L";";
-        const std::vector<std::wstring> announced{L"focus " + child, L"selection " + child};
-        EXPECT_EQ(g_heard, row == before ? std::vector<std::wstring>{} : announced) << press;
+        const std::string child = std::to_string(row + 1) + ": (?:) Not Formatted, Disk " +
+                                  std::to_string(4 - row) + ";\n";
+        EXPECT_EQ(g_heard, row == before ? "" : "  focus " + child + "  selection " + child)
+            << press;
     }
     ::UnhookWinEvent(hook);
     machine.Replace({{disks[0]}, {}, {}});
@@ -219,17 +229,6 @@ TEST_F(DriveListControl, TheClickedRowFollowsItsDriveThroughRebuilds) {
     EXPECT_EQ(chosenAfterRebuild(), "(?:) Not Formatted\nDisk 1");
 }
 
-// Sizes in megabytes; a volume without a label is locked and answers no
-// free-space query either.
-SimVolume VolumeOf(DWORD disk, const char* mountPath, std::optional<std::string> label,
-                   ULONGLONG freeMB = 0, ULONGLONG totalMB = 0) {
-    SimVolume volume = MakeVolume(disk, mountPath, label);
-    volume.freeSpaceFails = !label;
-    volume.freeBytes = freeMB << 20;
-    volume.totalBytes = totalMB << 20;
-    return volume;
-}
-
 // Readers hear a rebuild once its rows can be named, each row whole (both
 // lines as a person reads them) and the list by what it holds, with no name
 // past the last row: first that the rows changed, then the chosen row if it
@@ -239,12 +238,14 @@ SimVolume VolumeOf(DWORD disk, const char* mountPath, std::optional<std::string>
 // server hears that there is no name; a server oleacc refused is let go.
 TEST_F(DriveListControl, ReadersHearEachRebuildOnceWithEveryRowWhole) {
     ASSERT_EQ(::GetACP(), 1252u) << "Wine's ANSI code page here; the euro sign is 0x80 in it";
-    const SimVolume stick = VolumeOf(1, "E:\\", "STICK", 7 << 10, 15 << 10),
-                    cafe = VolumeOf(4, "H:\\", "CAF\xC9", 1, 2);
+    const SimVolume stick = Volume(1, "E:\\", "STICK", 7 << 10, 15 << 10),
+                    cafe = Volume(4, "H:\\", "CAF\xC9");
+    SimVolume locked = Volume(3, "G:\\", std::nullopt);
+    locked.freeSpaceFails = true;  // as a locked Warden's volume does
     const std::vector<SimDisk> disks{
         MakeUsbDisk(1, "QNV Korvane KR7 USB Device"), MakeUsbDisk(2, "Generic Flash Disk"),
         MakeUsbDisk(3, "QN Warden USB Device"), MakeUsbDisk(4, "Stick \x80")};
-    SimulatedMachine machine({disks, {stick, VolumeOf(3, "G:\\", std::nullopt), cafe}, {}});
+    SimulatedMachine machine({disks, {stick, locked, cafe}, {}});
     RecordingSystemApi system;
     ::SetFocus(g_list);
     // In context, the hook runs inside NotifyWinEvent (in Wine as in Windows),
@@ -252,43 +253,24 @@ TEST_F(DriveListControl, ReadersHearEachRebuildOnceWithEveryRowWhole) {
     HWINEVENTHOOK hook =
         ::SetWinEventHook(EVENT_OBJECT_CREATE, EVENT_OBJECT_NAMECHANGE, ::GetModuleHandleA(nullptr),
                           &HearEvent, ::GetCurrentProcessId(), 0, WINEVENT_INCONTEXT);
-    const std::wstring kr7 = L"(E:) STICK, Korvane KR7, 7GB/15GB Free",
-                       euro = L"(H:) CAF\u00C9, Stick \u20AC, 1MB/2MB Free",
-                       generic = L"(?:) Not Formatted, Generic Flash Disk",
-                       formatted = L"(F:) NEW, Generic Flash Disk, 0MB/0MB Free",
-                       locked =
-                           L"(G:) (QN Warden Drive is currently locked. Safe to eject.), "
-                           L"Korvane Warden, -";
-    // The rows changed (none: they did not), then the chosen row's child id and name.
-    const auto heard = [](std::vector<std::wstring> rows, int chosen = 0, std::wstring name = {}) {
-        std::vector<std::wstring> events;
-        std::wstring all = L"rows 0: USB disks;";
-        for (const std::wstring& row : rows) all += L" " + row + L";";
-        if (!rows.empty()) events.push_back(all + L" none;");
-        for (const wchar_t* event : {L"focus ", L"selection "})
-            if (chosen != 0)
-                events.push_back(event + std::to_wstring(chosen) + L": " + name + L";");
-        return events;
-    };
-    const auto rebuild = [&] {
-        g_heard.clear();
+    const auto rebuild = [&](const char* what) {
+        g_heard += std::string("> rebuild ") + what + "\n";
         host.table.Rebuild(machine, system, host.list, host.m_hWnd);
-        return g_heard;
     };
-    EXPECT_EQ(rebuild(), heard({euro, locked, generic, kr7}));
-    EXPECT_EQ(rebuild(), heard({})) << "a retry tick";
+    rebuild("of four drives, one of them locked");
+    rebuild("again, as a retry tick does");
+    g_heard += "> choose row 2\n";
     host.list.SetChoice(2);
-    EXPECT_EQ(g_heard, heard({}, 3, generic));
-    machine.Unplug(3);  // above the choice
-    EXPECT_EQ(rebuild(), heard({euro, generic, kr7}, 2, generic));
-    EXPECT_EQ(rebuild(), heard({}));
-    machine.Replace(
-        {{disks[0], disks[1], disks[3]}, {stick, cafe, VolumeOf(2, "F:\\", "NEW")}, {}});
-    EXPECT_EQ(rebuild(), heard({euro, formatted, kr7}, 2, formatted)) << "the choice renamed";
+    machine.Unplug(3);
+    rebuild("without the drive above the choice");
+    rebuild("again");
+    machine.Replace({{disks[0], disks[1], disks[3]}, {stick, cafe, Volume(2, "F:\\", "NEW")}, {}});
+    rebuild("with the chosen drive renamed");
     machine.Replace({});
-    EXPECT_EQ(rebuild(), heard({L"No removal disks found."}));
+    rebuild("without drives");
     host.list.RemoveAllItems();  // as a device change does before its rebuild
-    EXPECT_EQ(rebuild(), heard({}));
+    rebuild("after the rows were removed");
+    ExpectJournal("list_announcements", g_heard);
     ::UnhookWinEvent(hook);
     host.DestroyWindow();
     EXPECT_EQ(fake.registered.get(), nullptr);
@@ -326,10 +308,9 @@ public:
         ::GdiFlush();
         const auto* mine = static_cast<const DWORD*>(m_bits);
         const auto* theirs = static_cast<const DWORD*>(other.m_bits);
-        for (int at = 0; at < m_width * m_height; ++at)
-            if (mine[at] != theirs[at])
-                return std::to_string(at % m_width) + "," + std::to_string(at / m_width);
-        return "";
+        const auto at = std::mismatch(mine, mine + m_width * m_height, theirs).first - mine;
+        if (at == m_width * m_height) return "";
+        return std::to_string(at % m_width) + "," + std::to_string(at / m_width);
     }
 
     HDC dc = ::CreateCompatibleDC(nullptr);
@@ -349,48 +330,19 @@ private:
 // belongs. Rows are 2600 pixels wide so that the 255th character of a long
 // row shows, and the 256th would.
 TEST_F(DriveListControl, EveryRowKindIsDrawnWholeChosenAndNot) {
-    std::string atLimit;  // a name whose every character shows where the row is cut
-    while (atLimit.size() < 300) atLimit += "0123456789";
-    SimDisk uas = MakeUsbDisk(7, "Fast SSD"), lower = MakeUsbDisk(8, "qnv korvane kr7 usb device");
-    uas.enumerator = "SCSI";
-    uas.parentId = "USB\\VID_FFFF&PID_0A56\\7";
-    const std::vector<SimDisk> disks{MakeUsbDisk(1, "QNV Korvane KR7 USB Device"),
-                                     MakeUsbDisk(2, "QNV KORVANE USB Device"),
-                                     MakeUsbDisk(3, "QN Warden USB Device"),
-                                     MakeUsbDisk(4, "QN Warden USB Device"),
-                                     MakeUsbDisk(5, "QNV Korvane KR7 USB Device"),
-                                     MakeUsbDisk(6, "Generic Flash Disk"),
-                                     uas,
-                                     lower,
-                                     MakeUsbDisk(9, "Stick \x80"),
-                                     MakeUsbDisk(10, atLimit.substr(0, 236)),
-                                     MakeUsbDisk(11, atLimit)};
-    SimVolume unreadable = VolumeOf(5, "H:\\", std::nullopt, 1, 2);
-    unreadable.freeSpaceFails = false;
-    SimulatedMachine machine(
-        {disks,
-         {VolumeOf(1, "E:\\", "STICK", 7 << 10, 15 << 10), VolumeOf(2, "F:\\", "CITADEL", 500, 980),
-          VolumeOf(3, "G:\\", std::nullopt), unreadable, VolumeOf(6, "I:\\", "DATA", 0, 1000),
-          VolumeOf(7, "J:\\", "SSD", 1001, 2048), VolumeOf(9, "K:\\", "CAF\xC9", 1, 2)},
-         {}});
-    const std::string cut = "(?:) Not Formatted\n" + atLimit.substr(0, 236);
-    // In the machine's disk order; the list shows them newest first.
-    const std::vector<std::pair<std::string, int>> rows{
-        {"(E:) STICK\nKorvane KR7  [7GB/15GB Free]", IDI_KR7},
-        {"(F:) CITADEL\nKorvane Citadel  [500MB/980MB Free]", IDI_CITADEL},
-        {"(G:) (QN Warden Drive is currently locked. Safe to eject.)\nKorvane Warden  [-]",
-         IDI_WARDEN},
-        {"(?:) Not Formatted\nKorvane Warden", IDI_WARDEN},
-        {"(H:) (Volume label invalid, try clicking the refresh icon)\nKorvane KR7  [1MB/2MB Free]",
-         IDI_KR7},
-        {"(I:) DATA\nGeneric Flash Disk  [0MB/1000MB Free]", IDI_GENERIC_DISK},
-        {"(J:) SSD\nFast SSD  [0GB/2GB Free]", IDI_GENERIC_DISK},
-        {"(?:) Not Formatted\nqnv korvane kr7 usb device", IDI_GENERIC_DISK},
-        {"(K:) CAF\xC9\nStick \x80  [1MB/2MB Free]", IDI_GENERIC_DISK},
-        {cut, IDI_GENERIC_DISK},
-        {cut, IDI_GENERIC_DISK},
-        {"No removal disks found.", IDI_NO_DRIVES}};
+    const MachineDescription described =
+        ReadMachineDescriptionFile(std::string(KORVANE_JOURNEYS_DIR) + "/row_kinds.json");
+    SimulatedMachine machine(described);
+    // In the machine's disk order (the list shows them newest first), then
+    // the placeholder.
+    const int icons[] = {IDI_KR7,          IDI_CITADEL,      IDI_WARDEN,       IDI_WARDEN,
+                         IDI_KR7,          IDI_GENERIC_DISK, IDI_GENERIC_DISK, IDI_GENERIC_DISK,
+                         IDI_GENERIC_DISK, IDI_GENERIC_DISK, IDI_GENERIC_DISK, IDI_NO_DRIVES};
     RecordingSystemApi system;
+    host.table.Rebuild(machine, system, host.list, host.m_hWnd);
+    std::string texts;  // each drawn in the pictures below as it is written here
+    for (const std::string& text : host.RowTexts()) texts += text + "\n";
+    ExpectJournal("row_kinds", texts);
     const struct {
         UINT dpi;
         int height, iconAt, iconSize, textX, textY;
@@ -410,13 +362,14 @@ TEST_F(DriveListControl, EveryRowKindIsDrawnWholeChosenAndNot) {
             host.list.ScaleTo(96);
             host.table.Rebuild(machine, system, host.list, host.m_hWnd);
             host.list.ScaleTo(scale.dpi);  // the rows shown take the new scale's icons
-            for (size_t kind = 0; kind < rows.size(); ++kind) {
-                if (kind + 1 == rows.size()) {
+            for (size_t kind = 0; kind < std::size(icons); ++kind) {
+                if (kind + 1 == std::size(icons)) {
                     SimulatedMachine empty({});  // rebuilt at the scale: measured and loaded at it
                     host.table.Rebuild(empty, system, host.list, host.m_hWnd);
                 }
-                const auto& [text, icon] = rows[kind];
-                const int row = kind + 1 == rows.size() ? 0 : int(disks.size() - 1 - kind);
+                const int row =
+                    kind + 1 == std::size(icons) ? 0 : int(described.disks.size() - 1 - kind);
+                const std::string text = host.Row(row).m_text;
                 const int h = scale.height;
                 RECT shown{};  // the row's place in the list, at the list's scale
                 host.list.GetItemRect(row, &shown);
@@ -437,9 +390,9 @@ TEST_F(DriveListControl, EveryRowKindIsDrawnWholeChosenAndNot) {
                                       ::GetSysColor(COLOR_3DLIGHT));
                         expected.Fill({inset, h - 1 - inset, kWidth - inset, h - inset},
                                       ::GetSysColor(COLOR_BTNHIGHLIGHT));
-                        HICON image =
-                            HICON(::LoadImageA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(icon),
-                                               IMAGE_ICON, scale.iconSize, scale.iconSize, 0));
+                        HICON image = HICON(::LoadImageA(::GetModuleHandleA(nullptr),
+                                                         MAKEINTRESOURCEA(icons[kind]), IMAGE_ICON,
+                                                         scale.iconSize, scale.iconSize, 0));
                         ::DrawIconEx(expected.dc, scale.iconAt, scale.iconAt, image, 0, 0, 0,
                                      nullptr, DI_NORMAL);
                         ::DestroyIcon(image);

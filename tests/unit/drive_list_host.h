@@ -9,6 +9,7 @@
 #include "drives/drive_table.h"
 #include "listbox/list_box_ch.h"
 #include "platform/framework/dialog.h"
+#include "platform/sim/machine_description.h"
 #include "res/resource.h"
 
 class DriveListHost : public CDialog {
@@ -37,3 +38,12 @@ public:
 protected:
     void DoDataExchange() override { DDX_Control(IDC_DRIVE_LIST, list); }
 };
+
+// A volume of `disk` with its sizes in megabytes.
+inline SimVolume Volume(DWORD disk, const char* mount, std::optional<std::string> label,
+                        ULONGLONG freeMB = 1, ULONGLONG totalMB = 2) {
+    SimVolume volume = MakeVolume(disk, mount, std::move(label));
+    volume.freeBytes = freeMB << 20;
+    volume.totalBytes = totalMB << 20;
+    return volume;
+}

@@ -88,7 +88,7 @@ TEST_F(MainWindowTest, EachUserGuideCommandOpensAnotherUnownedGuide) {
 // box and Alt+F4, a plain WM_CLOSE and the page's OK and Cancel buttons all
 // end it: the window and its object go, once, and the browser and its OLE
 // session with them, so that on a thread of its own COM is afterwards no
-// longer initialised at all.
+// longer initialised at all. Without a browser nothing is shown.
 TEST(UserGuideWindow, FilledByTheBrowserUntilEveryWayOfClosingEndsItOnce) {
     std::thread([] {
         const std::pair<const char*, std::function<void(CountedGuide&)>> routes[] = {
@@ -120,17 +120,11 @@ TEST(UserGuideWindow, FilledByTheBrowserUntilEveryWayOfClosingEndsItOnce) {
         const HRESULT initialised = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
         EXPECT_EQ(initialised, S_OK) << "COM was still initialised on this thread";
         if (SUCCEEDED(initialised)) ::CoUninitialize();
-    }).join();
-}
-
-// Without a browser (a thread multithreaded for COM cannot place the control)
-// the window destroys itself while it is made: nothing is shown, and the
-// object stays the caller's.
-TEST(UserGuideWindow, WithoutABrowserNothingIsShown) {
-    std::thread([] {
+        // A thread multithreaded for COM cannot place the browser: the window
+        // destroys itself while it is made, and the object stays the caller's.
         ASSERT_EQ(::CoInitializeEx(nullptr, COINIT_MULTITHREADED), S_OK);
         int deletions = 0;
-        EXPECT_EQ(OpenCountedGuide(deletions), nullptr);
+        EXPECT_EQ(OpenCountedGuide(deletions), nullptr) << "a guide without a browser was shown";
         PumpUntil([] { return false; }, 100);
         EXPECT_EQ(deletions, 1) << "once, by its owner";
         ::CoUninitialize();
