@@ -1,5 +1,5 @@
 // The main window as Windows drives it and the user sees it: its start-up,
-// the rows of its message table no other test reaches, minimising and the
+// minimising and the
 // icon it paints then, the About box, and the owner and caption of every box.
 #include <functional>
 #include <set>
@@ -107,62 +107,6 @@ TEST_F(MainWindowTest, StartUpEndsOlderCopiesAndGoesToTheTrayOnlyWithTheSwitch) 
                   std::tuple(::GetSystemMetrics(SM_CXSCREEN) - 400L,
                              ::GetSystemMetrics(SM_CYSCREEN) - 246L, 0L))
             << commandLine;
-    }
-}
-
-// The rows of the message table that no other test reaches with their real
-// message, each sent on a fresh window after its `before`. (The tray's,
-// autostart's, the eject's, the help's and the display scale's are their
-// tests'.)
-TEST_F(MainWindowTest, EveryMessageTableRowDoesWhatItShould) {
-    size_t refreshes = 0;
-    auto refreshed = [&](size_t n) {
-        return [&, n](LRESULT) { return Refreshes() - refreshes == n; };
-    };
-    auto calls = [&](std::vector<std::string> expected) {
-        return [&, expected](LRESULT) { return system.calls == expected; };
-    };
-    auto visible = [&](bool shown) {
-        return [&, shown](LRESULT) { return !!::IsWindowVisible(Window()) == shown; };
-    };
-    const std::vector<std::string> exit{"ExitProcess(0)"};
-    const struct {
-        UINT message, code, id;  // for WM_COMMAND its code and id, otherwise wParam in id
-        std::function<void()> before;
-        std::function<bool(LRESULT)> effect;
-    } cases[] = {
-        {WM_SYSCOMMAND, 0, SC_CLOSE | 0x2, nullptr, calls(exit)},  // Alt+F4
-        {WM_PAINT, 0, 0, [&] { ::InvalidateRect(Window(), nullptr, TRUE); },
-         [&](LRESULT) { return !::GetUpdateRect(Window(), nullptr, FALSE); }},
-        {WM_QUERYDRAGICON, 0, 0, nullptr,
-         [&](LRESULT icon) { return icon == reinterpret_cast<LRESULT>(dialog->m_hIcon); }},
-        // Never denying a removal.
-        {WM_DEVICECHANGE, 0, DBT_DEVICEARRIVAL, nullptr,
-         [&](LRESULT r) { return r == 0 && refreshed(2)(r); }},
-        {WM_DEVICECHANGE, 0, DBT_DEVICEREMOVECOMPLETE, nullptr, refreshed(2)},
-        {WM_DEVICECHANGE, 0, DBT_DEVNODES_CHANGED, nullptr, refreshed(1)},
-        {WM_TIMER, 0, DriveTable::kRetryTimerId, nullptr, refreshed(1)},
-        {WM_DESTROY, 0, 0, nullptr, calls({"Shell_NotifyIconA(2)"})},
-        {WM_COMMAND, 0, ID_TRAY_EXIT,
-         [&] { Command(ID_OPTIONS_MINIMIZE_TO_TRAY), system.calls.clear(); },
-         calls({"Shell_NotifyIconA(2)", "ExitProcess(0)"})},
-        {WM_COMMAND, 0, ID_OPTIONS_EXIT, nullptr, calls(exit)},
-        {WM_COMMAND, 0, ID_HELP_VISIT, nullptr,
-         calls({"ShellExecuteA(0x0,open,http://www.korvane.example/,null,null,1)"})},
-        {WM_COMMAND, BN_CLICKED, IDCANCEL, nullptr, visible(true)},  // Esc
-        {WM_COMMAND, STN_CLICKED, IDC_REFRESH_ICON, nullptr, refreshed(1)},
-    };
-    for (const auto& c : cases) {
-        CreateWindowOn(DefaultMachineDescription());
-        system.calls.clear();
-        refreshes = Refreshes();
-        if (c.before) c.before();
-        const bool command = c.message == WM_COMMAND;
-        const LRESULT result = command
-                                   ? Send(WM_COMMAND, MAKEWPARAM(c.id, c.code),
-                                          reinterpret_cast<LPARAM>(::GetDlgItem(Window(), c.id)))
-                                   : Send(c.message, c.id);
-        EXPECT_TRUE(c.effect(result)) << std::hex << c.message << " " << c.id;
     }
 }
 

@@ -241,4 +241,30 @@ TEST_F(Journey, ChooseRebuildRebuild) {
     Compare("choose_rebuild_rebuild");
 }
 
+// Each message of the window's table once, on one window, the three ways
+// out last and then the window's end: what each answers and does.
+TEST_F(Journey, EveryMessageOfTheWindowOnce) {
+    Start(MachineOf({MakeUsbDisk(1, "Stick")}, {}));
+    const auto answer = [&](const std::string& what, UINT message, WPARAM wParam) {
+        Step(what, [&] { m_text += "  answer " + RecordingSystemApi::Hex(Send(message, wParam)) + "\n"; });
+    };
+    ::InvalidateRect(Window(), nullptr, TRUE);
+    answer("paint", WM_PAINT, 0);
+    m_text += ::GetUpdateRect(Window(), nullptr, FALSE) ? "  left unpainted\n" : "";
+    answer("the icon to drag", WM_QUERYDRAGICON, 0);
+    for (const WPARAM change : {DBT_DEVICEARRIVAL, DBT_DEVICEREMOVECOMPLETE, DBT_DEVNODES_CHANGED})
+        answer("device change " + RecordingSystemApi::Hex(change), WM_DEVICECHANGE, change);
+    answer("label timer", WM_TIMER, DriveTable::kRetryTimerId);
+    Step("Esc", [&] { Command(IDCANCEL, BN_CLICKED); });
+    Step("click the refresh icon", [&] { Command(IDC_REFRESH_ICON, STN_CLICKED); });
+    Step("Help, Visit", [&] { Command(ID_HELP_VISIT); });
+    Step("Options, Exit", [&] { Command(ID_OPTIONS_EXIT); });
+    answer("Alt+F4", WM_SYSCOMMAND, SC_CLOSE | 0x2);
+    Step("minimize to tray", [&] { Command(ID_OPTIONS_MINIMIZE_TO_TRAY); });
+    Step("the tray menu's Exit", [&] { Command(ID_TRAY_EXIT); });
+    m_text += "> the window ends\n";
+    dialog->DestroyWindow();
+    Compare("every_message_once");
+}
+
 }  // namespace
