@@ -105,8 +105,10 @@ TEST_F(FailureSweep, EachMachineCallDuringEachUserAction) {
 
 // The SystemApi calls of the tray, autostart and process paths, failing in
 // turn: the box each failure earns, owned by the window (none where Windows
-// or nobody needs telling), and what it leaves: the check mark, the window,
-// and the locked Warden, which goes only when both companions have ended.
+// or nobody needs telling) and captioned with the executable's name, in turn
+// a plain, an accented and a UNC one, which names the shortcut too; and what
+// each failure leaves: the check mark, the window, and the locked Warden,
+// which goes only when both companions have ended.
 TEST_F(FailureSweep, EachSystemCallDuringTrayAutostartAndWarden) {
     constexpr UINT kStart = 0xFFFF;  // the search for the shortcut at start-up; it cannot tell
     const std::string on = "Unable to set Korvane Safe Eject to auto start with Windows!",
@@ -140,12 +142,17 @@ TEST_F(FailureSweep, EachSystemCallDuringTrayAutostartAndWarden) {
         {"FindFirstFileA", kStart, false, "", "autostart on, shown, Warden stays"},
         {"nothing fails", IDC_DRIVE_LIST, false, "", "autostart off, shown, Warden gone, paused"},
     };
+    const std::pair<const char*, std::string> programs[] = {
+        {"C:\\Korvane\\Korvane_Safe_Eject.exe", "Korvane_Safe_Eject"},
+        {"D:\\Cl\xE9s v2.0\\\xC9jecter.cl\xE9.exe", "\xC9jecter.cl\xE9"},
+        {"\\\\server\\tools/eject", "eject"}};
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.failing) + (c.autostartWasOn ? " switching off" : ""));
+        const auto& [path, name] = programs[(&c - cases) % std::size(programs)];
         system = RecordingSystemApi();
+        system.modulePath = path;
         system.processes = {{40, "Warden.exe"}, {42, "Warden.exe"}};
-        if (c.autostartWasOn)
-            system.existingFiles.insert(system.startupFolder + "\\Korvane_Safe_Eject.lnk");
+        if (c.autostartWasOn) system.existingFiles.insert(system.startupFolder + "\\" + name + ".lnk");
         system.deleteKeepsFile = c.failing[0] == '(';
         if (c.command == kStart) system.failing[c.failing] = ERROR_ACCESS_DENIED;
         CreateWindowOn(DefaultMachineDescription());
@@ -162,7 +169,7 @@ TEST_F(FailureSweep, EachSystemCallDuringTrayAutostartAndWarden) {
             if (call.rfind("MessageBoxA(", 0) == 0) boxes.push_back(call);
         if (!c.box.empty())
             due.push_back("MessageBoxA(" + RecordingSystemApi::Hex(Window()) +
-                          ",Korvane_Safe_Eject," + c.box + ",0x0)");
+                          "," + name + "," + c.box + ",0x0)");
         EXPECT_EQ(boxes, due);
         EXPECT_EQ("autostart " + Mark() + (::IsWindowVisible(Window()) ? ", shown" : ", hidden") +
                       (machine->HasDisk(3) ? ", Warden stays" : ", Warden gone") +

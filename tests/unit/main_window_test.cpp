@@ -5,7 +5,6 @@
 #include <set>
 #include <tuple>
 
-#include "eject/eject_request.h"
 #include "help/about_dialog.h"
 #include "help/help_dialog.h"
 #include "main_window_fixture.h"
@@ -251,52 +250,6 @@ TEST_F(MainWindowTest, AboutBoxIsModalToTheMainWindowAndTheSameEachTime) {
         EXPECT_EQ(system.calls, std::vector(2, site));
         EXPECT_FALSE(::IsWindow(g_about.box));
         EXPECT_TRUE(::IsWindowEnabled(Window()) && ::GetActiveWindow() == Window());
-    }
-}
-
-// Every message box of the program's own has the main window as its owner
-// and the application name, the executable's file name without folder and
-// extension, as its caption; the Warden warning has its own. The name also
-// names the Startup shortcut.
-TEST_F(MainWindowTest, EveryMessageBoxIsOwnedByTheWindowAndNamedAfterTheExecutable) {
-    SimDisk warden = MakeUsbDisk(1, "QN Warden USB Device"), refused = MakeUsbDisk(2, "Stick");
-    refused.eject = EjectBehaviour::AccessDenied;
-    SimVolume wardenVolume = MakeVolume(1, "G:\\", "WARDEN");
-    wardenVolume.totalBytes = 8ull << 30, wardenVolume.freeBytes = 5ull << 30;
-    for (const auto& [path, name] :
-         {std::pair{"C:\\Korvane\\Korvane_Safe_Eject.exe", "Korvane_Safe_Eject"},
-          {"D:\\Cl\xE9s v2.0\\\xC9jecter.cl\xE9.exe", "\xC9jecter.cl\xE9"},
-          {"\\\\server\\tools/eject", "eject"}}) {
-        system.modulePath = path;
-        system.failing = {{"Shell_NotifyIconA(0)", ERROR_TIMEOUT},
-                          {"DeleteFileA", ERROR_ACCESS_DENIED}};
-        const std::string shortcut = system.startupFolder + "\\" + name + ".lnk";
-        CreateWindowOn(MachineOf({warden, refused}, {wardenVolume, MakeVolume(2, "H:\\", "S")}));
-        system.calls.clear();
-        Command(ID_OPTIONS_MINIMIZE_TO_TRAY);
-        Command(ID_OPTIONS_AUTOSTART);  // on, which COM refuses here
-        system.existingFiles = {shortcut};
-        ::CheckMenuItem(::GetMenu(Window()), ID_OPTIONS_AUTOSTART, MF_CHECKED);
-        Command(ID_OPTIONS_AUTOSTART);  // off, which the folder refuses
-        for (const int row : {1, 0})
-            List().m_chosenIndex = row, Command(IDC_DRIVE_LIST, LBN_DBLCLK);
-        std::vector<std::string> boxes;
-        std::copy_if(system.calls.begin(), system.calls.end(), std::back_inserter(boxes),
-                     [](const std::string& call) { return call.rfind("MessageBoxA(", 0) == 0; });
-        const std::string owned = "MessageBoxA(" + RecordingSystemApi::Hex(Window()) + ",";
-        const std::string caption = owned + name + ",";
-        EXPECT_EQ(
-            boxes,
-            (std::vector<std::string>{
-                caption + "Unable to Set Tray Icon,0x0)",
-                caption + "Unable to set Korvane Safe Eject to auto start with Windows!,0x0)",
-                caption +
-                    "Unable to remove Korvane Safe Eject from auto starting with Windows!,0x0)",
-                owned + "QN Warden Drive currently active!,You must choose \"Lock\" or "
-                        "\"Lock and exit\" in the Warden Application before you can eject "
-                        "this drive.,0x30)",
-                caption + eject_request::kSessionMayNotEjectText + ",0x0)"}));
-        EXPECT_EQ(system.CountCalls("DeleteFileA(" + shortcut + ")"), 1u);
     }
 }
 
