@@ -6,6 +6,7 @@
 #include "drive_list_host.h"
 #include "journal_file.h"
 #include "main_window_fixture.h"
+#include "platform/string_replace.h"
 
 namespace {
 
@@ -77,69 +78,19 @@ TEST_F(DriveDiscovery, UnreadableLabelRunsTheRetryTimerUntilItReads) {
                                                       "SetTimer(1,3000,null)", "KillTimer(1)"}));
 }
 
-// What is listed for machines that are odd or fail at some step: each disk
-// concerned is skipped, listed without its volume, or listed with a
-// substitute text; the others stay.
+// Machines odd or failing at some step: each disk concerned is skipped,
+// listed without its volume, or listed with a substitute text; the others
+// stay, and nothing leaks.
 TEST_F(DriveDiscovery, OddAndFailingMachines) {
-    SimDisk lowercase = Usb(1, "Odd"), noInterface = Usb(2, "Broken"),
-            unopenable = Usb(2, "Unopenable"), brokenNode = Usb(3, "Broken node"),
-            unnamed = Usb(1, ""), unnumbered = Usb(0, "Unnumbered"), gone = Usb(5, "Gone");
-    lowercase.enumerator = "usbstor";  // differs from USBSTOR in case only: not USB
-    noInterface.hasInterface = false;
-    unopenable.openable = false;
-    brokenNode.devInst = 0;
-    unnamed.friendlyName.reset();
-    unnumbered.deviceNumberReadable = false;   // disk 0 holds a volume below
-    gone.present = gone.hasInterface = false;  // remembered by Windows, never looked at
-    SimVolume noOpen = Volume(1, "E:\\", "NOOPEN"), spanned = Volume(1, "F:\\", "SPAN"),
-              noFree = Volume(1, "E:\\", "DATA"), noExtents = Volume(0, "E:\\", "LOST"),
-              good = Volume(1, "G:\\", "GOOD", 5, 6);
-    noOpen.openable = false;
-    spanned.extentCount = 2;
-    noFree.freeSpaceFails = true;
-    noExtents.diskNumber.reset();  // on no disk known, not on disk 0
-    struct Case {
-        std::vector<SimDisk> disks;
-        std::vector<SimVolume> volumes;
-        std::vector<std::string> texts;
-        const char* failing = "";  // fails on its Nth call
-        int call = 0;
-    };
-    for (const Case& c : std::initializer_list<Case>{
-             {{lowercase, Usb(2, "B"), Usb(3, "C")},
-              {Volume(0, "C:\\", "SYS"), Volume(2, "F:\\", "FIRST"),
-               Volume(2, "G:\\", "2ND", 3, 4)},
-              {"(F:) FIRST\nB  [1MB/2MB Free]", Bare("C")}},
-             // A member without a disk interface ends the enumeration.
-             {{Usb(1, "Before"), noInterface, Usb(3, "After")}, {}, {Bare("Before")}},
-             {{Usb(1, "Kept"), unopenable, brokenNode}, {}, {Bare("Kept")}},
-             // The second disk's detail size query answers no size.
-             {{Usb(1, "K"), Usb(4, "X")}, {}, {Bare("K")}, "SetupDiGetDeviceInterfaceDetailA", 3},
-             {{Usb(1, "K"), Usb(5, "No heap")}, {}, {Bare("K")}, "HeapAlloc", 2},
-             {{Usb(1, "S")}, {noOpen, spanned, good}, {"(G:) GOOD\nS  [5MB/6MB Free]"}},
-             {{Usb(1, "S")}, {Volume(1, "E:\\", "DATA")}, {Bare("S")}, "FindFirstVolumeA", 1},
-             // Values the platform may leave undefined are never shown or matched.
-             {{unnamed, unnumbered},
-              {noFree, Volume(0, "F:\\", "NOT MINE")},
-              {"(E:) DATA\nUSB Mass Storage Device  [-]", Bare("Unnumbered")}},
-             {{gone, Usb(0, "Stick")}, {noExtents}, {Bare("Stick")}},
-             // Figures arrive unsigned and are read as signed: only a negative
-             // total reads "-".
-             {{Usb(1, "S"), Usb(2, "T")},
-              {Volume(1, "E:\\", "NEG", 500, ULONGLONG(-1)),
-               Volume(2, "F:\\", "BIG", 1ULL << 43, 980)},
-              {"(E:) NEG\nS  [-]", "(F:) BIG\nT  [-8796093022208MB/980MB Free]"}},
-             // "C:\mnt\stick\" makes the device path "\\.\C:mnt\stick\", which
-             // names no device: the volume is passed over.
-             {{Usb(1, "Stick")}, {Volume(1, "C:\\mnt\\stick\\", "DATA")}, {Bare("Stick")}},
-         }) {
-        Build(c.disks, c.volumes);
-        if (c.call > 0) machine->Faults().FailOnCall(c.failing, c.call);
+    ExpectEachDescription("odd_machines", [&](const std::string& description) {
+        machine = std::make_unique<SimulatedMachine>(ParseMachineDescription(description));
         Refresh();
-        EXPECT_EQ(host.table.m_driveTexts, c.texts) << machine->JournalText();
-        EXPECT_EQ(machine->Leaks(), "");
-        EXPECT_EQ(host.RowTexts(), std::vector<std::string>(c.texts.rbegin(), c.texts.rend()));
-    }
+        std::string rows;
+        for (std::string row : host.RowTexts())
+            ReplaceAll(row, "\n", " / "), rows += (rows.empty() ? "" : " | ") + row;
+        const std::string leaks = machine->Leaks();
+        return leaks.empty() ? rows : rows + " LEAKED " + leaks;
+    });
 }
 
 // A SCSI disk is listed when its parent's ID, read in a buffer of

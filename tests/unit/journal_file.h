@@ -12,6 +12,7 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <string>
 
 // GoogleTest shows two texts of several lines that differ as a unified diff.
@@ -28,4 +29,18 @@ inline void ExpectJournal(const std::string& name, const std::string& actual) {
         return;
     }
     EXPECT_EQ(expected, actual) << name << ": the journal differs from " << path;
+}
+
+// Each line of the file holds a description, then " => " and what `judge`
+// must make of it; the whole file is compared at once.
+inline void ExpectEachDescription(const std::string& name,
+                                  const std::function<std::string(const std::string&)>& judge) {
+    std::ifstream file(std::string(KORVANE_JOURNEYS_DIR) + "/" + name + ".txt");
+    std::string seen;
+    for (std::string line; std::getline(file, line);) {
+        if (line.empty() || line[0] == '#') continue;
+        const std::string description = line.substr(0, line.find(" => "));
+        seen += description + " => " + judge(description) + "\n";
+    }
+    ExpectJournal(name, seen);
 }
