@@ -2,6 +2,7 @@
 // minimising and the
 // icon it paints then, the About box, and the owner and caption of every box.
 #include <functional>
+#include <optional>
 #include <set>
 #include <tuple>
 
@@ -166,11 +167,23 @@ TEST_F(MainWindowTest, WindowFollowsEachChangeOfDisplayScale) {
     }
 }
 
+// The first place in the z-order a window is asked for, once it is watched.
+LRESULT CALLBACK WatchZOrder(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                             DWORD_PTR asked) {
+    const auto* pos = reinterpret_cast<const WINDOWPOS*>(lParam);
+    auto& first = *reinterpret_cast<std::optional<HWND>*>(asked);
+    if (message == WM_WINDOWPOSCHANGING && !(pos->flags & SWP_NOZORDER) && !first)
+        first = pos->hwndInsertAfter;
+    return ::DefSubclassProc(window, message, wParam, lParam);
+}
+
 // The window goes where it goes at 100% scale, 400 and 246 pixels from the
 // screen's lower-right corner, unless part of it would then be off the
 // screen: a larger window is moved in just enough, and one larger than the
-// screen keeps its top-left corner, and with it the caption, on it.
-TEST_F(MainWindowTest, PlacementKeepsTheWindowWhollyOnTheScreen) {
+// screen keeps its top-left corner, and with it the caption, on it. It asks
+// for the top of the z-order: Windows honours that where it refuses the
+// activation that would raise the window anyway (Wine always raises it).
+TEST_F(MainWindowTest, PlacementKeepsTheWindowWhollyOnTheScreenAndOnTop) {
     MONITORINFO monitor{};
     monitor.cbSize = sizeof(monitor);
     ASSERT_TRUE(
@@ -182,10 +195,15 @@ TEST_F(MainWindowTest, PlacementKeepsTheWindowWhollyOnTheScreen) {
              {500, 300, work.right - 500, work.bottom - 300},
              {width + 100, height + 50, work.left, work.top}}) {
         ::SetWindowPos(Window(), nullptr, 0, 0, cx, cy, SWP_NOMOVE | SWP_NOZORDER);
+        std::optional<HWND> asked;
+        ::SetWindowSubclass(Window(), WatchZOrder, 1, reinterpret_cast<DWORD_PTR>(&asked));
         dialog->PlaceNearLowerRight();
+        ::RemoveWindowSubclass(Window(), WatchZOrder, 1);
         RECT placed{};
         ::GetWindowRect(Window(), &placed);
-        EXPECT_EQ(std::tuple(placed.left, placed.top), std::tuple(left, top)) << cx << "x" << cy;
+        EXPECT_EQ(std::tuple(placed.left, placed.top, asked),
+                  std::tuple(left, top, std::optional<HWND>(HWND_TOP)))
+            << cx << "x" << cy;
     }
 }
 
