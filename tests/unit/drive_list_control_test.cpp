@@ -9,6 +9,7 @@
 #include <tuple>
 
 #include "drive_list_host.h"
+#include "picture.h"
 #include "journal_file.h"
 #include "platform/sim/simulated_machine.h"
 #include "recording_system_api.h"
@@ -282,45 +283,6 @@ TEST_F(DriveListControl, ReadersHearEachRebuildOnceWithEveryRowWhole) {
     const DriveListHost refused(&wine);
     EXPECT_EQ(wine.OthersReferences(), 0u);
 }
-
-// A picture of one row and a band around it, in pixels read straight from
-// memory; what is not painted keeps an ink no row uses.
-class Picture {
-public:
-    Picture(int width, int height) : m_width(width), m_height(height) {
-        BITMAPINFO info{};
-        info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-        m_bitmap = ::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &m_bits, nullptr, 0);
-        m_previous = ::SelectObject(dc, m_bitmap);
-        Fill({0, 0, width, height}, RGB(255, 0, 255));
-    }
-    ~Picture() {
-        ::SelectObject(dc, m_previous);
-        ::DeleteObject(m_bitmap);
-        ::DeleteDC(dc);
-    }
-    void Fill(RECT rect, COLORREF colour) const {
-        ::SetDCBrushColor(dc, colour);
-        ::FillRect(dc, &rect, static_cast<HBRUSH>(::GetStockObject(DC_BRUSH)));
-    }
-    // The first pixel that differs, as "x,y", or "" when none does.
-    std::string FirstDifference(const Picture& other) const {
-        ::GdiFlush();
-        const auto* mine = static_cast<const DWORD*>(m_bits);
-        const auto* theirs = static_cast<const DWORD*>(other.m_bits);
-        const auto at = std::mismatch(mine, mine + m_width * m_height, theirs).first - mine;
-        if (at == m_width * m_height) return "";
-        return std::to_string(at % m_width) + "," + std::to_string(at / m_width);
-    }
-
-    HDC dc = ::CreateCompatibleDC(nullptr);
-
-private:
-    int m_width, m_height;
-    void* m_bits = nullptr;
-    HBITMAP m_bitmap;
-    HGDIOBJ m_previous;
-};
 
 // Every kind of row, chosen and not, in the ordinary and the High Contrast
 // look, at 100% and 150% display scale, each drawn whole and compared with a

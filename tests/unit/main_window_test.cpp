@@ -9,6 +9,7 @@
 #include "help/about_dialog.h"
 #include "help/help_dialog.h"
 #include "main_window_fixture.h"
+#include "picture.h"
 
 namespace {
 
@@ -46,19 +47,6 @@ void OpenAboutBoxLater(HWND mainWindow) {
     g_about = {}, g_mainWindow = mainWindow, ::SetTimer(nullptr, 0, 20, &LookAtAboutBox);
 }
 
-// An icon as drawn at that size on white, pixel by pixel.
-std::vector<COLORREF> IconPixels(HICON icon, int side) {
-    HDC screen = ::GetDC(nullptr), dc = ::CreateCompatibleDC(screen);
-    HBITMAP bitmap = ::CreateCompatibleBitmap(screen, side, side);
-    HGDIOBJ old = ::SelectObject(dc, bitmap);
-    ::PatBlt(dc, 0, 0, side, side, WHITENESS);
-    ::DrawIconEx(dc, 0, 0, icon, side, side, 0, nullptr, DI_NORMAL);
-    std::vector<COLORREF> pixels;
-    for (int i = 0; i < side * side; ++i) pixels.push_back(::GetPixel(dc, i % side, i / side));
-    ::SelectObject(dc, old), ::DeleteObject(bitmap), ::DeleteDC(dc), ::ReleaseDC(nullptr, screen);
-    return pixels;
-}
-
 // Start-up puts the About item last in the system menu, after a separator,
 // gives the window the program's icon as its big and small one, fills and
 // focuses the list and marks autostart as the shortcut says. Older copies end
@@ -77,9 +65,14 @@ TEST_F(MainWindowTest, StartUpEndsOlderCopiesAndGoesToTheTrayOnlyWithTheSwitch) 
         std::tuple(UINT{IDM_ABOUTBOX}, "&About Korvane Vuru DIZ Azova...", UINT{MF_SEPARATOR}));
     const auto program = static_cast<HICON>(::LoadImageA(
         ::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_PROGRAM), IMAGE_ICON, 32, 32, 0));
-    for (const WPARAM which : {ICON_BIG, ICON_SMALL})
-        EXPECT_EQ(IconPixels(reinterpret_cast<HICON>(Send(WM_GETICON, which)), 32),
-                  IconPixels(program, 32));
+    Picture expected(32, 32);
+    ::DrawIconEx(expected.dc, 0, 0, program, 32, 32, 0, nullptr, DI_NORMAL);
+    for (const WPARAM which : {ICON_BIG, ICON_SMALL}) {
+        Picture drawn(32, 32);
+        ::DrawIconEx(drawn.dc, 0, 0, reinterpret_cast<HICON>(Send(WM_GETICON, which)), 32, 32, 0,
+                     nullptr, DI_NORMAL);
+        EXPECT_EQ(drawn.FirstDifference(expected), "") << which;
+    }
     EXPECT_EQ(List().GetCount(), 5);  // KR7, Citadel, locked Warden, generic stick, UAS SSD
     EXPECT_EQ(::GetFocus(), List().m_hWnd);
     const std::string shortcut = system.startupFolder + "\\Korvane_Safe_Eject.lnk";
