@@ -49,12 +49,8 @@ void OpenAboutBoxLater(HWND mainWindow) {
 
 // Start-up puts the About item last in the system menu, after a separator,
 // gives the window the program's icon as its big and small one, fills and
-// focuses the list and marks autostart as the shortcut says. Older copies end
-// and this one (process 100) stays. The switch is looked for in the whole
-// command line, case-sensitive and untokenised. Shown or in the tray, the
-// window's place is near the screen's lower-right corner, on top of the
-// z-order but not above every other program's windows.
-TEST_F(MainWindowTest, StartUpEndsOlderCopiesAndGoesToTheTrayOnlyWithTheSwitch) {
+// focuses the list. (The command line's switch is the journeys'.)
+TEST_F(MainWindowTest, StartUpGivesTheWindowItsMenuIconsAndFocus) {
     char text[128] = {};
     const HMENU systemMenu = ::GetSystemMenu(Window(), FALSE);
     const int items = ::GetMenuItemCount(systemMenu);
@@ -75,32 +71,6 @@ TEST_F(MainWindowTest, StartUpEndsOlderCopiesAndGoesToTheTrayOnlyWithTheSwitch) 
     }
     EXPECT_EQ(List().GetCount(), 5);  // KR7, Citadel, locked Warden, generic stick, UAS SSD
     EXPECT_EQ(::GetFocus(), List().m_hWnd);
-    const std::string shortcut = system.startupFolder + "\\Korvane_Safe_Eject.lnk";
-    for (const auto& [commandLine, toTray, linked] :
-         {std::tuple<const char*, size_t, bool>{"", 0, true},
-          {"/min", 1, false},
-          {"\"C:\\K.exe\" /MIN", 0, false},
-          {"\"C:\\K.exe\" /minimize", 1, true},
-          {"C:\\tools/min\\K.exe", 1, false}}) {
-        system.commandLine = commandLine;
-        system.calls.clear();
-        system.terminated.clear();
-        system.processes = {{7, "Korvane_Safe_Eject.exe"}, {100, "Korvane_Safe_Eject.exe"}};
-        system.existingFiles = linked ? std::set{shortcut} : std::set<std::string>{};
-        CreateWindowOn(DefaultMachineDescription());
-        EXPECT_EQ(system.CountCalls("Shell_NotifyIconA(0)"), toTray) << commandLine;  // NIM_ADD
-        EXPECT_EQ(system.terminated, std::vector<DWORD>{7});
-        EXPECT_EQ(::GetMenuState(::GetMenu(Window()), ID_OPTIONS_AUTOSTART, 0) & MF_CHECKED,
-                  linked ? UINT{MF_CHECKED} : 0u);
-        WINDOWPLACEMENT place{};
-        place.length = sizeof(place);
-        ::GetWindowPlacement(Window(), &place);
-        EXPECT_EQ(std::tuple(place.rcNormalPosition.left, place.rcNormalPosition.top,
-                             ::GetWindowLongA(Window(), GWL_EXSTYLE) & WS_EX_TOPMOST),
-                  std::tuple(::GetSystemMetrics(SM_CXSCREEN) - 400L,
-                             ::GetSystemMetrics(SM_CYSCREEN) - 246L, 0L))
-            << commandLine;
-    }
 }
 
 // The side of an icon's image, in pixels.
@@ -174,8 +144,9 @@ LRESULT CALLBACK WatchZOrder(HWND window, UINT message, WPARAM wParam, LPARAM lP
 // screen's lower-right corner, unless part of it would then be off the
 // screen: a larger window is moved in just enough, and one larger than the
 // screen keeps its top-left corner, and with it the caption, on it. It asks
-// for the top of the z-order: Windows honours that where it refuses the
-// activation that would raise the window anyway (Wine always raises it).
+// for the top of the z-order, not above every other program's windows:
+// Windows honours that where it refuses the activation that would raise the
+// window anyway (Wine always raises it).
 TEST_F(MainWindowTest, PlacementKeepsTheWindowWhollyOnTheScreenAndOnTop) {
     MONITORINFO monitor{};
     monitor.cbSize = sizeof(monitor);
@@ -194,8 +165,9 @@ TEST_F(MainWindowTest, PlacementKeepsTheWindowWhollyOnTheScreenAndOnTop) {
         ::RemoveWindowSubclass(Window(), WatchZOrder, 1);
         RECT placed{};
         ::GetWindowRect(Window(), &placed);
-        EXPECT_EQ(std::tuple(placed.left, placed.top, asked),
-                  std::tuple(left, top, std::optional<HWND>(HWND_TOP)))
+        EXPECT_EQ(std::tuple(placed.left, placed.top, asked,
+                             ::GetWindowLongA(Window(), GWL_EXSTYLE) & WS_EX_TOPMOST),
+                  std::tuple(left, top, std::optional<HWND>(HWND_TOP), 0L))
             << cx << "x" << cy;
     }
 }

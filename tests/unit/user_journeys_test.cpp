@@ -127,6 +127,24 @@ TEST_F(Journey, StartUpAndEjectOfEachKind) {
     }
 }
 
+// The tray switch is looked for in the whole command line, case-sensitive
+// and untokenised; the check mark follows the shortcut; each start ends the
+// older copy and keeps itself (process 100).
+TEST_F(Journey, StartUpWithEachCommandLine) {
+    const std::string shortcut = system.startupFolder + "\\Korvane_Safe_Eject.lnk";
+    for (const auto& [commandLine, linked] : {std::pair{"", true},
+                                              {"/min", false},
+                                              {"\"C:\\K.exe\" /MIN", true},
+                                              {"\"C:\\K.exe\" /minimize", false},
+                                              {"C:\\tools/min\\K.exe", true}}) {
+        system.commandLine = commandLine;
+        system.processes = {{7, "Korvane_Safe_Eject.exe"}, {100, "Korvane_Safe_Eject.exe"}};
+        system.existingFiles = linked ? std::set{shortcut} : std::set<std::string>{};
+        Start(MachineOf({}, {}), (std::string("start with command line ") + commandLine).c_str());
+    }
+    Compare("startup_command_lines");
+}
+
 // An active Warden drive is only warned about, each time, and stays chosen;
 // a session that may not eject is told so, and the drive stays.
 TEST_F(Journey, WardenActiveAndSessionRefused) {
