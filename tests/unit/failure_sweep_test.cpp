@@ -161,6 +161,12 @@ TEST_F(FailureSweep, EachSystemCallDuringTrayAutostartAndWarden) {
         system.failing[c.failing] = ERROR_ACCESS_DENIED;
         system.calls.clear();
         if (c.command == IDC_DRIVE_LIST) List().m_chosenIndex = 2;
+        // Highlighted, as the menu shows it while open: a bit besides the check.
+        MENUITEMINFOA item{};
+        item.cbSize = sizeof item, item.fMask = MIIM_STATE;
+        ::GetMenuItemInfoA(::GetMenu(Window()), ID_OPTIONS_AUTOSTART, FALSE, &item);
+        item.fState |= MFS_HILITE;
+        ::SetMenuItemInfoA(::GetMenu(Window()), ID_OPTIONS_AUTOSTART, FALSE, &item);
         const UINT command = c.command ? c.command : ID_OPTIONS_MINIMIZE_TO_TRAY;
         if (c.command != kStart) Command(command, command == IDC_DRIVE_LIST ? LBN_DBLCLK : 0);
         if (c.command == 0) Send(WM_TRAYNOTIFY, kTrayIconId, WM_RBUTTONDOWN);

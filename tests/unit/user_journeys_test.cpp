@@ -160,8 +160,9 @@ TEST_F(Journey, WardenActiveAndSessionRefused) {
     Compare("warden_active_and_session_refused");
 }
 
-// Autostart on, off, on, through the shell's real link object and real
-// files, also in a Startup folder whose name has characters above 127.
+// Autostart on where the link cannot be written, then on, off, on, through
+// the shell's real link object and real files, also in a Startup folder
+// whose name has characters above 127.
 TEST_F(Journey, AutostartOnOffOn) {
     ::CoInitialize(nullptr);
     for (const char* name : {"autostart_on_off_on", "autostart_accented_folder"}) {
@@ -175,6 +176,9 @@ TEST_F(Journey, AutostartOnOffOn) {
         const std::string link = m_folder + "\\Korvane_Safe_Eject.lnk";
         Start(MachineOf({}, {}));
         Step("eject the placeholder", [&] { Eject(0); });
+        ::RemoveDirectoryA(m_folder.c_str());
+        Step("autostart on, the Startup folder gone", [&] { Command(ID_OPTIONS_AUTOSTART); });
+        ::CreateDirectoryA(m_folder.c_str(), nullptr);
         for (const char* what : {"on", "off", "on"}) {
             Step(std::string("autostart ") + what, [&] { Command(ID_OPTIONS_AUTOSTART); });
             m_text += "  link: " + ReadLink(link) + "\n";
