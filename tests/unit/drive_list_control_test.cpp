@@ -1,7 +1,7 @@
-// The drive list control: its rows and records, how the mouse and keys choose
-// the row that Eject acts on, and what screen readers and the eye get: the
-// list's and the rows' accessible names, what a rebuild and a new choice
-// announce, the rows' pixels in the ordinary and the High Contrast look.
+// The drive list control as screen readers and the eye get it: the list's and
+// the rows' accessible names, what a rebuild and a new choice announce, the
+// rows' pixels in the ordinary and the High Contrast look. (How the mouse and
+// keys choose a row is the journeys'.)
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -140,95 +140,9 @@ protected:
         g_reader = &fake;
         g_heard.clear();
     }
-    void Mouse(UINT message, int x, int y) const {
-        ::SendMessageA(g_list, message, message == WM_LBUTTONDOWN ? MK_LBUTTON : 0,
-                       MAKELPARAM(x, y));
-    }
-
     FakeAccessibility fake;  // outlives the list, which clears its registration when destroyed
     DriveListHost host{&fake};
 };
-
-// The row the user clicks is chosen and highlighted, whichever row it is
-// (scrolled to first, as a user would): it follows its drive through
-// rebuilds that add, reorder and remove drives, the second rebuild as the
-// first, and goes with its drive. Each press lets go of the mouse it
-// captured; a release below the rows chooses the last; a new choice
-// repaints the row that lost it too; the keys choose as they highlight.
-TEST_F(DriveListControl, TheClickedRowFollowsItsDriveThroughRebuilds) {
-    std::vector<SimDisk> disks;
-    for (DWORD n = 1; n <= 4; ++n) disks.push_back(MakeUsbDisk(n, "Disk " + std::to_string(n)));
-    SimulatedMachine machine({disks, {}, {}});
-    RecordingSystemApi system;
-    const auto chosenAfterRebuild = [&] {
-        host.table.Rebuild(machine, system, host.list, host.m_hWnd);
-        const int row = host.list.m_chosenIndex;
-        EXPECT_EQ(host.list.GetCurSel(), row < 0 ? LB_ERR : row) << "the highlight";
-        EXPECT_EQ(host.list.RecordCount(), size_t(host.list.GetCount()));
-        return row < 0 ? std::string("none") : std::string(host.Row(row).m_text);
-    };
-    RECT rect;
-    for (int row = 0; row < 4; ++row) {
-        machine.Replace({disks, {}, {}});
-        chosenAfterRebuild();
-        ::SendMessageA(g_list, LB_SETTOPINDEX, row, 0);
-        host.list.GetItemRect(row, &rect);
-        Mouse(WM_LBUTTONDOWN, 50, (rect.top + rect.bottom) / 2);
-        EXPECT_EQ(::GetCapture(), g_list);
-        Mouse(WM_LBUTTONUP, 50, (rect.top + rect.bottom) / 2);
-        EXPECT_EQ(::GetCapture(), nullptr);
-        const std::string drive = "(?:) Not Formatted\nDisk " + std::to_string(4 - row);
-        EXPECT_EQ(host.list.m_chosenIndex, row);
-        machine.PlugIn(MakeUsbDisk(5, "Disk 5"), {});
-        for (int second = 0; second < 2; ++second) EXPECT_EQ(chosenAfterRebuild(), drive);
-        EXPECT_EQ(host.list.m_chosenIndex, row + 1);
-        machine.Replace({{disks[2], disks[0], disks[3], disks[1]}, {}, {}});
-        EXPECT_EQ(chosenAfterRebuild(), drive);
-        machine.Unplug(DWORD(4 - row));
-        for (int second = 0; second < 2; ++second) EXPECT_EQ(chosenAfterRebuild(), "none");
-    }
-    machine.Replace({disks, {}, {}});
-    chosenAfterRebuild();
-    ::SendMessageA(g_list, LB_SETTOPINDEX, 0, 0);
-    host.list.SetChoice(0);
-    ::ValidateRect(g_list, nullptr);
-    RECT client, dirty{};
-    Mouse(WM_LBUTTONUP, 10, 60);
-    ASSERT_TRUE(::GetUpdateRect(g_list, &dirty, FALSE));
-    EXPECT_TRUE(dirty.top <= 0 && dirty.bottom >= 80) << dirty.top << ".." << dirty.bottom;
-    // The keys choose the row they highlight, down to the bottom one, and
-    // each new choice is announced (Wine's list box raises no event for its
-    // selection: what is heard is the list's own announcement). Down on the
-    // last row and Up on the first stay; a page is one row here.
-    host.list.SetChoice(0);
-    ::SetFocus(g_list);
-    HWINEVENTHOOK hook = ::SetWinEventHook(EVENT_OBJECT_FOCUS, EVENT_OBJECT_SELECTION, nullptr,
-                                           &HearEvent, ::GetCurrentProcessId(), 0, 0);
-    const UINT keys[] = {VK_DOWN, VK_DOWN, VK_DOWN,  VK_DOWN, VK_UP, VK_HOME,
-                         VK_UP,   VK_END,  VK_PRIOR, VK_NEXT, 'X'};
-    const int rows[] = {1, 2, 3, 3, 2, 0, 0, 3, 2, 3, 3};
-    for (size_t press = 0; press < std::size(keys); ++press) {
-        const int before = host.list.m_chosenIndex, row = rows[press];
-        g_heard.clear();
-        ::SendMessageA(g_list, WM_KEYDOWN, keys[press], 0);
-        MSG message;
-        while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageA(&message);
-        EXPECT_EQ(host.list.GetCurSel(), row) << press;
-        EXPECT_EQ(host.list.m_chosenIndex, row) << press;
-        const std::string child = std::to_string(row + 1) + ": (?:) Not Formatted, Disk " +
-                                  std::to_string(4 - row) + ";\n";
-        EXPECT_EQ(g_heard, row == before ? "" : "  focus " + child + "  selection " + child)
-            << press;
-    }
-    ::UnhookWinEvent(hook);
-    machine.Replace({{disks[0]}, {}, {}});
-    chosenAfterRebuild();
-    ::GetClientRect(g_list, &client);
-    ASSERT_GT(client.bottom, 45) << "room below the one 40-pixel row";
-    Mouse(WM_LBUTTONUP, 10, client.bottom - 2);
-    EXPECT_EQ(host.list.m_chosenIndex, 0);
-    EXPECT_EQ(chosenAfterRebuild(), "(?:) Not Formatted\nDisk 1");
-}
 
 // Readers hear a rebuild once its rows can be named, each row whole (both
 // lines as a person reads them) and the list by what it holds, with no name

@@ -1,6 +1,7 @@
 // Each thing a user does, as one journal: the machine's calls and the
 // SystemApi's calls in the order they happened, and after each step what the
 // user sees. Compared whole with tests/unit/journeys/<name>.txt.
+#include <algorithm>
 #include <functional>
 
 #include "journal_file.h"
@@ -26,9 +27,21 @@ std::string ReadLink(const std::string& path) {
     return std::string(target) + " | " + arguments + " | " + description;
 }
 
+class Journey;
+Journey* g_journey = nullptr;
+
+// What a screen reader is told of the focused and selected row, the moment
+// it is told: in context, the hook runs inside NotifyWinEvent.
+void CALLBACK HearList(HWINEVENTHOOK, DWORD event, HWND window, LONG object, LONG child, DWORD,
+                       DWORD);
+
 class Journey : public MainWindowTest {
 protected:
     void SetUp() override {
+        g_journey = this;
+        m_hook = ::SetWinEventHook(EVENT_OBJECT_FOCUS, EVENT_OBJECT_SELECTION,
+                                   ::GetModuleHandleA(nullptr), &HearList,
+                                   ::GetCurrentProcessId(), 0, WINEVENT_INCONTEXT);
         // A rebuild's own calls are the refresh tests' business (and hold
         // heap addresses); here it is one line, and the rows it gave.
         journalListener = [this](const JournalEntry& e) {
@@ -44,6 +57,10 @@ protected:
             ReplaceAll(line, RecordingSystemApi::Hex(window), "<main window>");
             m_text += line + "\n";
         };
+    }
+    void TearDown() override {
+        ::UnhookWinEvent(m_hook);
+        MainWindowTest::TearDown();
     }
     void Start(MachineDescription description, const char* again = nullptr) {
         dialog.reset();  // the last window's end is not this journey's, unless again
@@ -77,7 +94,14 @@ protected:
                    : ::IsIconic(Window())       ? "minimised"
                                                 : "shown at " + at) +
                   ", autostart " + ((mark & MF_CHECKED) ? "on" : "off") + ", repaints " +
-                  ListRepaints() + "\n";
+                  ListRepaints() + Oddities() + "\n";
+    }
+    // What should never be: a highlight other than the chosen row, the mouse
+    // still held after a step.
+    std::string Oddities() const {
+        const int highlighted = List().GetCurSel();
+        return (highlighted == List().m_chosenIndex ? "" : ", highlighted " + std::to_string(highlighted)) +
+               (::GetCapture() ? ", the mouse held" : "");
     }
     std::string ListRepaints() {
         RECT update{}, client{};
@@ -94,13 +118,25 @@ protected:
         ExpectJournal(name, m_text);
         EXPECT_EQ(system.openHandles, 0) << name;
     }
-    void Eject(int row) { List().m_chosenIndex = row, Command(IDC_DRIVE_LIST, LBN_DBLCLK); }
+    void Eject(int row) { List().SetChoice(row), Command(IDC_DRIVE_LIST, LBN_DBLCLK); }
     void Tray(LPARAM mouse) { Send(WM_TRAYNOTIFY, kTrayIconId, mouse); }
 
+    friend void CALLBACK HearList(HWINEVENTHOOK, DWORD, HWND, LONG, LONG, DWORD, DWORD);
     std::string m_text, m_folder;
     HWND m_window = nullptr;
+    HWINEVENTHOOK m_hook = nullptr;
     bool m_rebuilding = false;
 };
+
+void CALLBACK HearList(HWINEVENTHOOK, DWORD event, HWND window, LONG object, LONG child, DWORD,
+                       DWORD) {
+    if (!g_journey->dialog || window != g_journey->List().m_hWnd || object != OBJID_CLIENT ||
+        child == CHILDID_SELF)  // the list's own focus, which the list box tells
+        return;
+    g_journey->m_text += std::string("  heard ") +
+                         (event == EVENT_OBJECT_FOCUS ? "focus" : "selection") + " on row " +
+                         std::to_string(child - 1) + "\n";
+}
 
 // The default machine's rows, top first: the UAS SSD, the fixed-parent
 // flash disk, the locked Warden, the KORVANE, the KR7. Start-up ends the
@@ -239,7 +275,8 @@ TEST_F(Journey, TrayAtLogOn) {
     Compare("tray_at_logon");
 }
 
-// The choice follows its drive through rebuilds and goes with it.
+// The choice follows its drive through rebuilds and goes with it; the keys
+// choose the row they highlight, at both ends too.
 TEST_F(Journey, ChooseRebuildRebuild) {
     Start(DefaultMachineDescription());
     Step("click the bottom row", [&] {
@@ -260,6 +297,21 @@ TEST_F(Journey, ChooseRebuildRebuild) {
         Send(WM_DEVICECHANGE, DBT_DEVICEREMOVECOMPLETE);
     });
     Step("label timer", [&] { Send(WM_TIMER, DriveTable::kRetryTimerId); });
+    ::SetFocus(List().m_hWnd);
+    for (const auto& [name, key] : {std::pair{"Home", VK_HOME}, {"Up on the top row", VK_UP},
+                                    {"End", VK_END}, {"Down on the bottom row", VK_DOWN},
+                                    {"Page Up", VK_PRIOR}, {"Page Down", VK_NEXT}, {"Up", VK_UP}}) {
+        Step(std::string("key ") + name, [&, key = key] {
+            ::SendMessageA(List().m_hWnd, WM_KEYDOWN, key, 0);
+            for (MSG m; ::PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE);) ::DispatchMessageA(&m);
+        });
+    }
+    Step("the drives found in reverse order", [&] {
+        MachineDescription reversed = DefaultMachineDescription();
+        std::reverse(reversed.disks.begin(), reversed.disks.end());
+        machine->Replace(reversed);
+        Send(WM_DEVICECHANGE, DBT_DEVNODES_CHANGED);
+    });
     Compare("choose_rebuild_rebuild");
 }
 
