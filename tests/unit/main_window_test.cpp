@@ -1,6 +1,5 @@
 // The main window as Windows drives it and the user sees it: its start-up,
-// minimising and the
-// icon it paints then, the About box, and the owner and caption of every box.
+// its icons, its place and size at each display scale, and the About box.
 #include <functional>
 #include <optional>
 #include <set>
@@ -170,48 +169,6 @@ TEST_F(MainWindowTest, PlacementKeepsTheWindowWhollyOnTheScreenAndOnTop) {
                   std::tuple(left, top, std::optional<HWND>(HWND_TOP), 0L))
             << cx << "x" << cy;
     }
-}
-
-// The minimise button puts the window on the taskbar, not in the tray, and a
-// restore brings it back to its place, each time. The icon a minimised window
-// paints lies centred in its area. Today's Windows gives an iconic window no
-// client area to paint, so the window is made iconic as older Windows did:
-// its area kept, its controls gone, its painting (under Wine as there)
-// measured from the window's own corner.
-TEST_F(MainWindowTest, MinimisedWindowPaintsItsIconCentredEachTime) {
-    RECT window, client, restored;
-    ::GetWindowRect(Window(), &window);
-    for (int time = 0; time < 2; ++time) {
-        system.calls.clear();
-        Send(WM_SYSCOMMAND, SC_MINIMIZE);
-        EXPECT_TRUE(::IsIconic(Window()) && ::IsWindowVisible(Window()) && system.calls.empty());
-        ::ShowWindow(Window(), SW_RESTORE);
-        ::GetWindowRect(Window(), &restored);
-        EXPECT_TRUE(!::IsIconic(Window()) && ::EqualRect(&restored, &window)) << time;
-    }
-    // Read from the screen: no window of an earlier test may lie over it.
-    ::SetWindowPos(Window(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-    for (HWND child = ::GetWindow(Window(), GW_CHILD); child;
-         child = ::GetWindow(child, GW_HWNDNEXT)) {
-        ::ShowWindow(child, SW_HIDE);
-    }
-    ::SetWindowLongA(Window(), GWL_STYLE, ::GetWindowLongA(Window(), GWL_STYLE) | WS_MINIMIZE);
-    ::GetClientRect(Window(), &client);
-    const int cx = ::GetSystemMetrics(SM_CXICON), cy = ::GetSystemMetrics(SM_CYICON);
-    const int left = window.left + (client.right - cx + 1) / 2;
-    const int top = window.top + (client.bottom - cy + 1) / 2;
-    HDC screen = ::GetDC(nullptr);
-    int inked = 0;
-    // The X server shows the window when it gets to it: a busy one, later.
-    for (int tries = 0; tries < 40 && inked <= cx * cy / 4; ++tries, ::Sleep(50)) {
-        ::RedrawWindow(Window(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
-        const COLORREF background = ::GetPixel(screen, window.right - 10, window.bottom - 10);
-        inked = 0;
-        for (int i = 0; i < cx * cy; ++i)
-            inked += ::GetPixel(screen, left + i % cx, top + i / cx) != background;
-    }
-    ::ReleaseDC(nullptr, screen);
-    EXPECT_GT(inked, cx * cy / 4);
 }
 
 // The Help menu's and the system menu's About box, each twice: owned by the
