@@ -9,8 +9,8 @@
 #include <tuple>
 
 #include "drive_list_host.h"
-#include "picture.h"
 #include "journal_file.h"
+#include "picture.h"
 #include "platform/sim/simulated_machine.h"
 #include "recording_system_api.h"
 

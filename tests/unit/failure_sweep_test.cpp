@@ -152,7 +152,8 @@ TEST_F(FailureSweep, EachSystemCallDuringTrayAutostartAndWarden) {
         system = RecordingSystemApi();
         system.modulePath = path;
         system.processes = {{40, "Warden.exe"}, {42, "Warden.exe"}};
-        if (c.autostartWasOn) system.existingFiles.insert(system.startupFolder + "\\" + name + ".lnk");
+        if (c.autostartWasOn)
+            system.existingFiles.insert(system.startupFolder + "\\" + name + ".lnk");
         system.deleteKeepsFile = c.failing[0] == '(';
         if (c.command == kStart) system.failing[c.failing] = ERROR_ACCESS_DENIED;
         CreateWindowOn(DefaultMachineDescription());
@@ -174,8 +175,8 @@ TEST_F(FailureSweep, EachSystemCallDuringTrayAutostartAndWarden) {
         for (const std::string& call : system.calls)
             if (call.rfind("MessageBoxA(", 0) == 0) boxes.push_back(call);
         if (!c.box.empty())
-            due.push_back("MessageBoxA(" + RecordingSystemApi::Hex(Window()) +
-                          "," + name + "," + c.box + ",0x0)");
+            due.push_back("MessageBoxA(" + RecordingSystemApi::Hex(Window()) + "," + name + "," +
+                          c.box + ",0x0)");
         EXPECT_EQ(boxes, due);
         EXPECT_EQ("autostart " + Mark() + (::IsWindowVisible(Window()) ? ", shown" : ", hidden") +
                       (machine->HasDisk(3) ? ", Warden stays" : ", Warden gone") +

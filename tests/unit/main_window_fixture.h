@@ -56,7 +56,6 @@ protected:
         HWND control = id < 0x8000 ? ::GetDlgItem(Window(), id) : nullptr;
         Send(WM_COMMAND, MAKEWPARAM(id, code), reinterpret_cast<LPARAM>(control));
     }
-    size_t Refreshes() const { return machine->CountCalls("SetupDiGetClassDevsA"); }
     CListBoxCH& List() const { return dialog->m_driveList; }
 
     std::function<void(const JournalEntry&)> journalListener;  // each new machine's

@@ -26,7 +26,6 @@ void RecordingSystemApi::UseRealFiles() {
 BOOL RecordingSystemApi::TerminateProcess(HANDLE process, UINT exitCode) {
     auto found = m_processOfHandle.find(process);
     if (Fails(Log("TerminateProcess", exitCode)) || found == m_processOfHandle.end()) return FALSE;
-    terminated.push_back(found->second);
     std::erase_if(processes, [&](const Process& process) { return process.id == found->second; });
     return TRUE;
 }

@@ -47,7 +47,6 @@ public:
 
     // What happened.
     std::vector<std::string> calls;
-    std::vector<DWORD> terminated;
     int openHandles = 0;  // and ID lists not freed
 
     size_t CountCalls(const std::string& prefix) const;

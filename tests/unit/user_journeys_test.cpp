@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <functional>
 
+#include "help/help_dialog.h"
 #include "journal_file.h"
 #include "main_window_fixture.h"
 #include "platform/com_ptr.h"
@@ -27,6 +28,28 @@ std::string ReadLink(const std::string& path) {
     return std::string(target) + " | " + arguments + " | " + description;
 }
 
+// The newest guide as Windows and its browser see it: caption, owner, the
+// style bits of a resizable top-level window, and the host flags the browser
+// was given before it was made.
+std::string DescribeGuide(HelpDialog& guide) {
+    ComPtr<IOleObject> object;
+    ComPtr<IOleClientSite> site;
+    ComPtr<IDocHostUIHandler> host;
+    DOCHOSTUIINFO info{sizeof(info), 0, 0, nullptr, nullptr};
+    if (guide.BrowserApp()->QueryInterface(IID_IOleObject, object.out()) == S_OK &&
+        object->GetClientSite(reinterpret_cast<IOleClientSite**>(site.out())) == S_OK &&
+        site->QueryInterface(IID_IDocHostUIHandler, host.out()) == S_OK)
+        host->GetHostInfo(&info);
+    char caption[64] = "";
+    ::GetWindowTextA(guide.m_hWnd, caption, sizeof(caption));
+    const LONG style = ::GetWindowLongA(guide.m_hWnd, GWL_STYLE) &
+                       (WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_VISIBLE | WS_CHILD);
+    return std::string("  guide \"") + caption + "\", owner " +
+           RecordingSystemApi::Hex(::GetWindow(guide.m_hWnd, GW_OWNER)) + ", style " +
+           RecordingSystemApi::Hex(style) + ", host flags " +
+           RecordingSystemApi::Hex(info.dwFlags) + "\n";
+}
+
 class Journey;
 Journey* g_journey = nullptr;
 
@@ -40,8 +63,8 @@ protected:
     void SetUp() override {
         g_journey = this;
         m_hook = ::SetWinEventHook(EVENT_OBJECT_FOCUS, EVENT_OBJECT_SELECTION,
-                                   ::GetModuleHandleA(nullptr), &HearList,
-                                   ::GetCurrentProcessId(), 0, WINEVENT_INCONTEXT);
+                                   ::GetModuleHandleA(nullptr), &HearList, ::GetCurrentProcessId(),
+                                   0, WINEVENT_INCONTEXT);
         // A rebuild's own calls are the refresh tests' business (and hold
         // heap addresses); here it is one line, and the rows it gave.
         journalListener = [this](const JournalEntry& e) {
@@ -100,7 +123,9 @@ protected:
     // still held after a step.
     std::string Oddities() const {
         const int highlighted = List().GetCurSel();
-        return (highlighted == List().m_chosenIndex ? "" : ", highlighted " + std::to_string(highlighted)) +
+        return (highlighted == List().m_chosenIndex
+                    ? ""
+                    : ", highlighted " + std::to_string(highlighted)) +
                (::GetCapture() ? ", the mouse held" : "");
     }
     std::string ListRepaints() {
@@ -298,9 +323,13 @@ TEST_F(Journey, ChooseRebuildRebuild) {
     });
     Step("label timer", [&] { Send(WM_TIMER, DriveTable::kRetryTimerId); });
     ::SetFocus(List().m_hWnd);
-    for (const auto& [name, key] : {std::pair{"Home", VK_HOME}, {"Up on the top row", VK_UP},
-                                    {"End", VK_END}, {"Down on the bottom row", VK_DOWN},
-                                    {"Page Up", VK_PRIOR}, {"Page Down", VK_NEXT}, {"Up", VK_UP}}) {
+    for (const auto& [name, key] : {std::pair{"Home", VK_HOME},
+                                    {"Up on the top row", VK_UP},
+                                    {"End", VK_END},
+                                    {"Down on the bottom row", VK_DOWN},
+                                    {"Page Up", VK_PRIOR},
+                                    {"Page Down", VK_NEXT},
+                                    {"Up", VK_UP}}) {
         Step(std::string("key ") + name, [&, key = key] {
             ::SendMessageA(List().m_hWnd, WM_KEYDOWN, key, 0);
             for (MSG m; ::PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE);) ::DispatchMessageA(&m);
@@ -320,7 +349,9 @@ TEST_F(Journey, ChooseRebuildRebuild) {
 TEST_F(Journey, EveryMessageOfTheWindowOnce) {
     Start(MachineOf({MakeUsbDisk(1, "Stick")}, {}));
     const auto answer = [&](const std::string& what, UINT message, WPARAM wParam) {
-        Step(what, [&] { m_text += "  answer " + RecordingSystemApi::Hex(Send(message, wParam)) + "\n"; });
+        Step(what, [&] {
+            m_text += "  answer " + RecordingSystemApi::Hex(Send(message, wParam)) + "\n";
+        });
     };
     ::InvalidateRect(Window(), nullptr, TRUE);
     answer("paint", WM_PAINT, 0);
@@ -332,6 +363,18 @@ TEST_F(Journey, EveryMessageOfTheWindowOnce) {
     Step("Esc", [&] { Command(IDCANCEL, BN_CLICKED); });
     Step("click the refresh icon", [&] { Command(IDC_REFRESH_ICON, STN_CLICKED); });
     Step("Help, Visit", [&] { Command(ID_HELP_VISIT); });
+    std::vector<HWND> guides;
+    for (const char* time : {"Help, User Guide", "Help, User Guide again"}) {
+        Step(time, [&] {
+            Command(ID_HELP_USER_GUIDE);
+            guides.push_back(dialog->m_pHelpDialog->m_hWnd);
+            m_text +=
+                DescribeGuide(*dialog->m_pHelpDialog) + "  guides shown: " +
+                std::to_string(std::count_if(guides.begin(), guides.end(), ::IsWindowVisible)) +
+                "\n";
+        });
+    }
+    for (const HWND guide : guides) ::DestroyWindow(guide);
     Step("Options, Exit", [&] { Command(ID_OPTIONS_EXIT); });
     answer("Alt+F4", WM_SYSCOMMAND, SC_CLOSE | 0x2);
     Step("minimize to tray", [&] { Command(ID_OPTIONS_MINIMIZE_TO_TRAY); });
