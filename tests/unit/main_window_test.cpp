@@ -1,50 +1,12 @@
 // The main window as Windows drives it and the user sees it: its start-up,
-// its icons, its place and size at each display scale, and the About box.
-#include <functional>
+// its icons, its place and size at each display scale.
 #include <optional>
-#include <set>
 #include <tuple>
 
-#include "help/about_dialog.h"
-#include "help/help_dialog.h"
 #include "main_window_fixture.h"
 #include "picture.h"
 
 namespace {
-
-// What the About box showed while it was open, read from inside its modal
-// loop, where the web address is clicked twice before it is closed.
-struct AboutBoxSeen {
-    HWND box, owner;
-    BOOL mainWindowEnabled;
-    std::string licence;
-    LONG licenceStyle;
-    bool focusOnOk, staysAfterClicks;
-} g_about;
-HWND g_mainWindow = nullptr;
-
-void CALLBACK LookAtAboutBox(HWND, UINT, UINT_PTR timer, DWORD) {
-    const HWND box = ::FindWindowA(nullptr, "About Korvane Safe Eject");
-    if (box == nullptr || !::IsWindowVisible(box)) return;
-    ::KillTimer(nullptr, timer);
-    const HWND edit = ::GetDlgItem(box, IDC_LICENSE_EDIT), web = ::GetDlgItem(box, IDC_WEB_ADDRESS);
-    std::string licence(::GetWindowTextLengthA(edit) + 1, '\0');
-    licence.resize(::GetWindowTextA(edit, licence.data(), static_cast<int>(licence.size())));
-    for (int click = 0; click < 2; ++click)
-        ::SendMessageA(box, WM_COMMAND, MAKEWPARAM(IDC_WEB_ADDRESS, STN_CLICKED), LPARAM(web));
-    g_about = {box,
-               ::GetWindow(box, GW_OWNER),
-               ::IsWindowEnabled(g_mainWindow),
-               licence,
-               ::GetWindowLongA(edit, GWL_STYLE) & (ES_AUTOHSCROLL | WS_HSCROLL),
-               ::GetFocus() == ::GetDlgItem(box, IDOK),
-               !!::IsWindowVisible(box)};
-    ::PostMessageA(box, WM_COMMAND, IDCANCEL, 0);
-}
-
-void OpenAboutBoxLater(HWND mainWindow) {
-    g_about = {}, g_mainWindow = mainWindow, ::SetTimer(nullptr, 0, 20, &LookAtAboutBox);
-}
 
 // Start-up puts the About item last in the system menu, after a separator,
 // gives the window the program's icon as its big and small one, fills and
@@ -168,28 +130,6 @@ TEST_F(MainWindowTest, PlacementKeepsTheWindowWhollyOnTheScreenAndOnTop) {
                              ::GetWindowLongA(Window(), GWL_EXSTYLE) & WS_EX_TOPMOST),
                   std::tuple(left, top, std::optional<HWND>(HWND_TOP), 0L))
             << cx << "x" << cy;
-    }
-}
-
-// The Help menu's and the system menu's About box, each twice: owned by the
-// main window, which is disabled behind it and enabled and active again after
-// it; the licence byte for byte, wrapped at the field's edge, the same each
-// time; each click on the web address opens the site, and the box stays.
-TEST_F(MainWindowTest, AboutBoxIsModalToTheMainWindowAndTheSameEachTime) {
-    const std::string_view stored = ResourceBytes(IDR_LICENSE_TEXT, "TEXT");
-    ASSERT_GT(stored.size(), 1000u);
-    const std::string site = "ShellExecuteA(0x0,open,http://www.korvane.example/,null,null,1)";
-    for (const bool fromHelpMenu : {true, false, true, false}) {
-        system.calls.clear();
-        OpenAboutBoxLater(Window());
-        fromHelpMenu ? Command(ID_HELP_ABOUT) : (void)Send(WM_SYSCOMMAND, IDM_ABOUTBOX);
-        EXPECT_EQ(std::tuple(g_about.owner, g_about.mainWindowEnabled, g_about.licence == stored,
-                             g_about.licenceStyle, g_about.focusOnOk, g_about.staysAfterClicks),
-                  std::tuple(Window(), FALSE, true, 0, true, true))
-            << fromHelpMenu;
-        EXPECT_EQ(system.calls, std::vector(2, site));
-        EXPECT_FALSE(::IsWindow(g_about.box));
-        EXPECT_TRUE(::IsWindowEnabled(Window()) && ::GetActiveWindow() == Window());
     }
 }
 

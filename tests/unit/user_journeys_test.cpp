@@ -50,6 +50,34 @@ std::string DescribeGuide(HelpDialog& guide) {
            RecordingSystemApi::Hex(info.dwFlags) + "\n";
 }
 
+// What the About box showed while it was open, read from inside its modal
+// loop, where the web address is clicked twice before the box is closed.
+struct {
+    HWND box, owner;
+    std::string seen;
+} g_about;
+
+void CALLBACK LookAtAboutBox(HWND, UINT, UINT_PTR timer, DWORD) {
+    const HWND box = ::FindWindowA(nullptr, "About Korvane Safe Eject");
+    if (box == nullptr || !::IsWindowVisible(box)) return;
+    ::KillTimer(nullptr, timer);
+    const HWND edit = ::GetDlgItem(box, IDC_LICENSE_EDIT), web = ::GetDlgItem(box, IDC_WEB_ADDRESS);
+    std::string licence(::GetWindowTextLengthA(edit) + 1, '\0');
+    licence.resize(::GetWindowTextA(edit, licence.data(), static_cast<int>(licence.size())));
+    for (int click = 0; click < 2; ++click)
+        ::SendMessageA(box, WM_COMMAND, MAKEWPARAM(IDC_WEB_ADDRESS, STN_CLICKED), LPARAM(web));
+    g_about = {box, ::GetWindow(box, GW_OWNER), ""};
+    g_about.seen =
+        std::string(::IsWindowEnabled(g_about.owner) ? ", owner enabled" : ", owner disabled") +
+        (licence == ResourceBytes(IDR_LICENSE_TEXT, "TEXT") ? ", licence as stored"
+                                                            : ", licence differs") +
+        (::GetWindowLongA(edit, GWL_STYLE) & (ES_AUTOHSCROLL | WS_HSCROLL) ? ", scrolls sideways"
+                                                                           : ", wrapped") +
+        (::GetFocus() == ::GetDlgItem(box, IDOK) ? ", focus on OK" : ", focus elsewhere") +
+        (::IsWindowVisible(box) ? ", stays after the clicks" : ", gone after the clicks");
+    ::PostMessageA(box, WM_COMMAND, IDCANCEL, 0);
+}
+
 class Journey;
 Journey* g_journey = nullptr;
 
@@ -375,6 +403,18 @@ TEST_F(Journey, EveryMessageOfTheWindowOnce) {
         });
     }
     for (const HWND guide : guides) ::DestroyWindow(guide);
+    for (const bool fromHelpMenu : {true, false, true, false}) {
+        Step(fromHelpMenu ? "Help, About" : "the system menu's About", [&] {
+            ::SetTimer(nullptr, 0, 20, &LookAtAboutBox);
+            fromHelpMenu ? Command(ID_HELP_ABOUT) : (void)Send(WM_SYSCOMMAND, IDM_ABOUTBOX);
+            const bool back = ::IsWindowEnabled(Window()) && ::GetActiveWindow() == Window();
+            m_text += std::string("  About box owned by ") +
+                      (g_about.owner == Window() ? "the main window" : "another") + g_about.seen +
+                      (::IsWindow(g_about.box) ? ", still open" : ", closed") +
+                      (back ? "; the main window enabled and active again\n"
+                            : "; the main window not back\n");
+        });
+    }
     Step("Options, Exit", [&] { Command(ID_OPTIONS_EXIT); });
     answer("Alt+F4", WM_SYSCOMMAND, SC_CLOSE | 0x2);
     Step("minimize to tray", [&] { Command(ID_OPTIONS_MINIMIZE_TO_TRAY); });
