@@ -4,7 +4,6 @@
 // keys choose a row is the journeys'.)
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <optional>
 #include <tuple>
 
@@ -15,8 +14,6 @@
 #include "recording_system_api.h"
 
 namespace {
-
-using Strings = std::vector<std::string>;
 
 // Stands in for oleacc as Microsoft documents it: it holds the server
 // registered for a window until the registration is cleared, asks it for

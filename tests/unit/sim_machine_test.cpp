@@ -8,12 +8,12 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <tuple>
 
 #include "journal_file.h"
 #include "platform/sim/default_machine.h"
 #include "platform/sim/simulated_machine.h"
+#include "platform/string_replace.h"
 
 namespace {
 
@@ -32,10 +32,8 @@ TEST(SimMachineRules, RefusesEveryDescriptionOfAMachineThatCannotExist) {
 // Puts a name in place of a buffer's address, which differs from run to run.
 void NameBuffer(std::string& text, const void* buffer, const std::string& name) {
     char hex[24];
-    std::snprintf(hex, sizeof(hex), "0x%llX",
-                  static_cast<unsigned long long>(reinterpret_cast<std::uintptr_t>(buffer)));
-    for (size_t at = 0; (at = text.find(hex, at)) != std::string::npos;)
-        text.replace(at, std::strlen(hex), name);
+    std::snprintf(hex, sizeof(hex), "0x%llX", static_cast<unsigned long long>(uintptr_t(buffer)));
+    ReplaceAll(text, hex, name);
 }
 
 // Each kind of resource left open, given back, given back twice and made up,

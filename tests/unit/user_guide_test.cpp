@@ -7,7 +7,6 @@
 
 #include "help/help_dialog.h"
 #include "main_window_fixture.h"
-#include "platform/com_ptr.h"
 
 namespace {
 
