@@ -112,13 +112,10 @@ TEST(SimMachineRules, JournalsTheNoticesWindowsShows) {
     // length in characters, an ID of the buffer's whole length without its
     // NUL, a longer one cut to fit (CR_BUFFER_SMALL), nothing written on a
     // refusal. A disk's own ID is the one its interface path spells.
-    for (const auto& [node, length, flags] :
-         std::initializer_list<std::tuple<DEVINST, ULONG, ULONG>>{{0x600, 64, 0},
-                                                                  {0x600, 34, 0},
-                                                                  {0x600, 9, 0},
-                                                                  {0x601, 64, 0},
-                                                                  {0x900, 64, 0},
-                                                                  {0x600, 64, 1}}) {
+    const std::tuple<DEVINST, ULONG, ULONG> asks[] = {{0x600, 64, 0}, {0x600, 34, 0},
+                                                      {0x600, 9, 0},  {0x601, 64, 0},
+                                                      {0x900, 64, 0}, {0x600, 64, 1}};
+    for (const auto& [node, length, flags] : asks) {
         char id[67] = {};
         std::fill(id, id + 66, '#');
         machine.CM_Get_Device_IDA(node, id, length, flags);
