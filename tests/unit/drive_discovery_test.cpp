@@ -73,18 +73,6 @@ TEST_F(DriveDiscovery, OddAndFailingMachines) {
     });
 }
 
-// A SCSI disk is listed when its parent's ID, read in a buffer of
-// MAX_DEVICE_ID_LEN characters, names a USB device (the whole buffer without
-// a NUL still does), and not under a PCI controller, nor when its parent or
-// the ID cannot be read.
-TEST_F(DriveDiscovery, UasDisksAreListedByTheirUsbParent) {
-    machine = std::make_unique<SimulatedMachine>(
-        ReadMachineDescriptionFile(std::string(KORVANE_JOURNEYS_DIR) + "/uas_parents.json"));
-    Refresh();
-    EXPECT_EQ(host.table.m_driveTexts, (std::vector<std::string>{"(E:) SSD\nUAS  [1MB/2MB Free]",
-                                                                 Bare("Full"), Bare("Stick")}));
-}
-
 // One stick whose inputs are long or odd: its name and label in ANSI bytes
 // above 127, the longest label, a mount-path list longer than the first
 // buffer, and a quota that leaves the caller less than the volume's free
