@@ -10,12 +10,6 @@
 
 namespace {
 
-constexpr auto Usb = MakeUsbDisk;
-
-std::string Bare(const std::string& name) {
-    return "(?:) Not Formatted\n" + name;
-}
-
 class DriveDiscovery : public ::testing::Test {
 protected:
     void Build(std::vector<SimDisk> disks, std::vector<SimVolume> volumes) {
@@ -40,7 +34,7 @@ LRESULT CALLBACK RefuseSecondInsert(HWND window, UINT message, WPARAM wParam, LP
 // would name its neighbour's drive. Without a device set nothing is listed,
 // not even the placeholder, and the choice and the timer are left alone.
 TEST_F(DriveDiscovery, ARefusedRowTakesItsEntryAndAFailedSetListsNothing) {
-    Build({Usb(1, "A"), Usb(2, "B"), Usb(3, "C")}, {});
+    Build({MakeUsbDisk(1, "A"), MakeUsbDisk(2, "B"), MakeUsbDisk(3, "C")}, {});
     host.list.m_chosenIndex = 1;  // a choice from before goes
     EXPECT_EQ(Refresh(), 0);
     EXPECT_EQ(host.list.m_chosenIndex, -1);
@@ -48,7 +42,8 @@ TEST_F(DriveDiscovery, ARefusedRowTakesItsEntryAndAFailedSetListsNothing) {
     ::SetWindowSubclass(host.list.m_hWnd, RefuseSecondInsert, 1, DWORD_PTR(&inserts));
     Refresh();
     ::RemoveWindowSubclass(host.list.m_hWnd, RefuseSecondInsert, 1);
-    EXPECT_EQ(host.table.m_driveTexts, (std::vector<std::string>{Bare("A"), Bare("C")}));
+    EXPECT_EQ(host.table.m_driveTexts,
+              (std::vector<std::string>{"(?:) Not Formatted\nA", "(?:) Not Formatted\nC"}));
     host.list.m_chosenIndex = 0;
     machine->Faults().FailAlways("SetupDiGetClassDevsA");
     EXPECT_EQ(Refresh(), 1);
@@ -81,7 +76,7 @@ TEST_F(DriveDiscovery, RefreshOfOneStickWithLongInputsIsJournalledWhole) {
     SimVolume volume = Volume(1, "E:\\", "\xC9t\xE9 " + std::string(28, 'L'), 3, 4);
     volume.mountPaths.push_back("C:\\mnt\\" + std::string(300, 'm') + "\\");
     volume.availableBytes = 1 << 20;
-    Build({Usb(1, "Cl\xE9 \x80 Stick")}, {volume});
+    Build({MakeUsbDisk(1, "Cl\xE9 \x80 Stick")}, {volume});
     Refresh();
     EXPECT_EQ(host.table.m_driveTexts,
               std::vector<std::string>{"(E:) \xC9t\xE9 " + std::string(28, 'L') +

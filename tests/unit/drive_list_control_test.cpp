@@ -132,11 +132,7 @@ void CALLBACK HearEvent(HWINEVENTHOOK, DWORD event, HWND window, LONG object, LO
 
 class DriveListControl : public ::testing::Test {
 protected:
-    void SetUp() override {
-        g_list = host.list.m_hWnd;
-        g_reader = &fake;
-        g_heard.clear();
-    }
+    void SetUp() override { g_list = host.list.m_hWnd, g_reader = &fake, g_heard.clear(); }
     FakeAccessibility fake;  // outlives the list, which clears its registration when destroyed
     DriveListHost host{&fake};
 };

@@ -1,8 +1,6 @@
 // Every call that can fail, failing in turn during each thing the user does:
 // nothing leaks, the user is told what the rule says (for the machine's calls:
 // nothing, Windows speaks for itself), and no failure passes for success.
-#include <functional>
-
 #include "main_window_fixture.h"
 #include "platform/sim/fault_plan.h"
 
@@ -35,10 +33,6 @@ protected:
     static std::string Hex(DEVINST node) {
         char text[16];
         return std::snprintf(text, sizeof text, " 0x%lX,", node), text;
-    }
-    std::string Mark() const {
-        const UINT state = ::GetMenuState(::GetMenu(Window()), ID_OPTIONS_AUTOSTART, 0);
-        return state & MF_CHECKED ? "on" : "off";
     }
 };
 
@@ -178,7 +172,9 @@ TEST_F(FailureSweep, EachSystemCallDuringTrayAutostartAndWarden) {
             due.push_back("MessageBoxA(" + RecordingSystemApi::Hex(Window()) + "," + name + "," +
                           c.box + ",0x0)");
         EXPECT_EQ(boxes, due);
-        EXPECT_EQ("autostart " + Mark() + (::IsWindowVisible(Window()) ? ", shown" : ", hidden") +
+        const UINT mark = ::GetMenuState(::GetMenu(Window()), ID_OPTIONS_AUTOSTART, 0);
+        EXPECT_EQ(std::string(mark & MF_CHECKED ? "autostart on" : "autostart off") +
+                      (::IsWindowVisible(Window()) ? ", shown" : ", hidden") +
                       (machine->HasDisk(3) ? ", Warden stays" : ", Warden gone") +
                       (system.CountCalls("Sleep") ? ", paused" : ""),
                   c.after);
